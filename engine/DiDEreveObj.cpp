@@ -1,0 +1,202 @@
+#include "DiDEreveObj.h"
+
+#include "Record.h"
+
+#include <cstdio>
+#include <new>
+
+LONG g_cEngineModuleRefs = 0;
+
+namespace
+{
+std::string TextFromBstr(BSTR bstr)
+{
+    int nChars = static_cast<int>(SysStringLen(bstr));
+    if (nChars == 0)
+        return std::string();
+    int nBytes = WideCharToMultiByte(CP_ACP, 0, bstr, nChars, nullptr, 0, nullptr, nullptr);
+    std::string text(nBytes, '\0');
+    WideCharToMultiByte(CP_ACP, 0, bstr, nChars, &text[0], nBytes, nullptr, nullptr);
+    return text;
+}
+
+BSTR BstrFromText(const std::string& text)
+{
+    int nChars = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    BSTR bstr = SysAllocStringLen(nullptr, nChars);
+    if (bstr && nChars)
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), bstr, nChars);
+    return bstr;
+}
+
+bool FileRead(const std::string& path, std::string& text)
+{
+    FILE* pFile = fopen(path.c_str(), "rb");
+    if (!pFile)
+        return false;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof(buffer), pFile)) > 0)
+        text.append(buffer, n);
+    bool fOk = !ferror(pFile);
+    fclose(pFile);
+    return fOk;
+}
+
+// Without a script the engine has nothing to do: it finishes at once.
+std::vector<CScriptBlock> DefaultBlocks()
+{
+    CScriptBlock execute;
+    CScriptBlock done;
+    done.output = "<eJobDone>0\n";
+    done.ulStatus = 1;
+    return {execute, done};
+}
+}  // namespace
+
+CDiDEreveObj::CDiDEreveObj()
+{
+    InterlockedIncrement(&g_cEngineModuleRefs);
+    RecordWrite({"create"});
+}
+
+CDiDEreveObj::~CDiDEreveObj()
+{
+    RecordWrite({"release"});
+    InterlockedDecrement(&g_cEngineModuleRefs);
+}
+
+HRESULT CDiDEreveObj::QueryInterface(REFIID riid, void** ppv)
+{
+    if (!ppv)
+        return E_POINTER;
+    if (IsEqualIID(riid, IID_IUnknown))
+        *ppv = static_cast<IDiDEreveObj*>(this);
+    else if (IsEqualIID(riid, IID_IComponentInit))
+        *ppv = static_cast<IComponentInit*>(this);
+    else
+    {
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+ULONG CDiDEreveObj::AddRef()
+{
+    return InterlockedIncrement(&m_cRef);
+}
+
+ULONG CDiDEreveObj::Release()
+{
+    LONG cRef = InterlockedDecrement(&m_cRef);
+    if (cRef == 0)
+        delete this;
+    return cRef;
+}
+
+bool CDiDEreveObj::ScriptLoad(std::string& reason)
+{
+    char szPath[MAX_PATH];
+    DWORD dwLen = GetEnvironmentVariableA("DIDEREVE_SCRIPT", szPath, sizeof(szPath));
+    if (dwLen == 0)
+    {
+        m_blocks = DefaultBlocks();
+        return true;
+    }
+    std::string text;
+    if (dwLen >= sizeof(szPath) || !FileRead(szPath, text))
+    {
+        reason = std::string("cannot read script ") + szPath;
+        return false;
+    }
+    return ScriptParse(text, m_blocks, reason);
+}
+
+HRESULT CDiDEreveObj::Answer(const CScriptBlock& block, BSTR* output, BSTR* errorText, ULONG* status)
+{
+    if (block.dwSleepMs)
+        Sleep(block.dwSleepMs);
+    *status = block.ulStatus;
+    if (FAILED(block.hr))
+        return block.hr;
+    *output = BstrFromText(block.output);
+    *errorText = BstrFromText(block.errorText);
+    if (!*output || !*errorText)
+    {
+        SysFreeString(*output);
+        SysFreeString(*errorText);
+        *output = *errorText = nullptr;
+        return E_OUTOFMEMORY;
+    }
+    return block.hr;
+}
+
+HRESULT CDiDEreveObj::Execute(BSTR CmdLine, BSTR CmdLineOri, BSTR* output, BSTR* errorText,
+                              ULONG* status)
+{
+    if (!output || !errorText || !status)
+        return E_POINTER;
+    *output = *errorText = nullptr;
+    try
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        RecordWrite({"execute", TextFromBstr(CmdLine), TextFromBstr(CmdLineOri)});
+        std::string reason;
+        m_blocks.clear();
+        if (!ScriptLoad(reason))
+        {
+            RecordWrite({"error", reason});
+            return E_FAIL;
+        }
+        m_nNextBlock = 1;
+        return Answer(m_blocks[0], output, errorText, status);
+    }
+    catch (...)
+    {
+        return E_UNEXPECTED;
+    }
+}
+
+HRESULT CDiDEreveObj::Continue(BSTR* output, BSTR* errorText, ULONG* status)
+{
+    if (!output || !errorText || !status)
+        return E_POINTER;
+    *output = *errorText = nullptr;
+    try
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        RecordWrite({"continue"});
+        if (m_nNextBlock >= m_blocks.size())
+        {
+            CScriptBlock finished;
+            finished.ulStatus = 1;
+            return Answer(finished, output, errorText, status);
+        }
+        return Answer(m_blocks[m_nNextBlock++], output, errorText, status);
+    }
+    catch (...)
+    {
+        return E_UNEXPECTED;
+    }
+}
+
+HRESULT CDiDEreveObj::Initialize(BSTR featureName, BSTR featureVersion, BSTR contextName,
+                                 VARIANT_BOOL* success)
+{
+    if (!success)
+        return E_POINTER;
+    try
+    {
+        RecordWrite({"init", TextFromBstr(featureName), TextFromBstr(featureVersion),
+                     TextFromBstr(contextName)});
+        *success = VARIANT_TRUE;
+        return S_OK;
+    }
+    catch (...)
+    {
+        *success = VARIANT_FALSE;
+        return E_UNEXPECTED;
+    }
+}

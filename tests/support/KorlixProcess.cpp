@@ -1,0 +1,125 @@
+#include "support/KorlixProcess.h"
+
+#include "platform/ScopedHandle.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+namespace
+{
+// The current environment with the overrides applied, as a block.
+std::string EnvironmentBlock(const std::map<std::string, std::string>& overrides)
+{
+    std::map<std::string, std::string> vars;
+    char* pBlock = GetEnvironmentStringsA();
+    for (const char* p = pBlock; *p; p += strlen(p) + 1)
+    {
+        std::string entry = p;
+        size_t nEq = entry.find('=', 1);
+        if (nEq != std::string::npos)
+            vars[entry.substr(0, nEq)] = entry.substr(nEq + 1);
+    }
+    FreeEnvironmentStringsA(pBlock);
+    for (const auto& [name, value] : overrides)
+    {
+        if (value.empty())
+            vars.erase(name);
+        else
+            vars[name] = value;
+    }
+    std::string block;
+    for (const auto& [name, value] : vars)
+        block += name + "=" + value + '\0';
+    return block + '\0';
+}
+
+void PipeDrain(HANDLE hRead, std::string* pText)
+{
+    char buffer[4096];
+    DWORD dwRead = 0;
+    while (ReadFile(hRead, buffer, sizeof(buffer), &dwRead, nullptr) && dwRead)
+        pText->append(buffer, dwRead);
+}
+
+CCUniqueHandle LimitedTokenGet()
+{
+    CCUniqueHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY | TOKEN_DUPLICATE, token.put()))
+        return CCUniqueHandle();
+    TOKEN_LINKED_TOKEN linked{};
+    DWORD dwSize = 0;
+    if (!GetTokenInformation(token.get(), TokenLinkedToken, &linked, sizeof(linked), &dwSize))
+        return CCUniqueHandle();
+    return CCUniqueHandle(linked.LinkedToken);
+}
+}  // namespace
+
+CKorlixRun KorlixRun(const CKorlixStart& start)
+{
+    CKorlixRun run;
+    SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
+    CCUniqueHandle outRead, outWrite, errRead, errWrite, nulIn;
+    if (!CreatePipe(outRead.put(), outWrite.put(), &sa, 0) ||
+        !CreatePipe(errRead.put(), errWrite.put(), &sa, 0))
+    {
+        ADD_FAILURE() << "CreatePipe failed";
+        return run;
+    }
+    SetHandleInformation(outRead.get(), HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(errRead.get(), HANDLE_FLAG_INHERIT, 0);
+    nulIn.reset(CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
+                            OPEN_EXISTING, 0, nullptr));
+
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = nulIn.get();
+    si.hStdOutput = outWrite.get();
+    si.hStdError = errWrite.get();
+    PROCESS_INFORMATION pi{};
+    std::string cmdLine = start.programText + (start.arguments.empty() ? "" : " " + start.arguments);
+    std::string env = EnvironmentBlock(start.environment);
+    const char* szDir = start.workingDirectory.empty() ? nullptr : start.workingDirectory.c_str();
+
+    BOOL fStarted;
+    if (start.fLimited)
+    {
+        CCUniqueHandle limited = LimitedTokenGet();
+        if (!limited)
+        {
+            ADD_FAILURE() << "no linked token";
+            return run;
+        }
+        fStarted = CreateProcessAsUserA(limited.get(), g_szInstalledKorlix, &cmdLine[0], nullptr,
+                                        nullptr, TRUE, 0, &env[0], szDir, &si, &pi);
+    }
+    else
+        fStarted = CreateProcessA(g_szInstalledKorlix, &cmdLine[0], nullptr, nullptr, TRUE, 0, &env[0],
+                                  szDir, &si, &pi);
+    if (!fStarted)
+    {
+        ADD_FAILURE() << "cannot start Korlix.exe, error " << GetLastError();
+        return run;
+    }
+    CCUniqueHandle process(pi.hProcess), thread(pi.hThread);
+    outWrite.reset();
+    errWrite.reset();
+    std::thread errReader(PipeDrain, errRead.get(), &run.err);
+    PipeDrain(outRead.get(), &run.out);
+    errReader.join();
+    WaitForSingleObject(process.get(), INFINITE);
+    GetExitCodeProcess(process.get(), &run.dwExitCode);
+    return run;
+}
+
+CKorlixRun KorlixRun(const std::string& arguments, const std::string& scriptPath,
+                     const std::string& recordPath)
+{
+    CKorlixStart start;
+    start.arguments = arguments;
+    start.environment["DIDEREVE_SCRIPT"] = scriptPath;
+    start.environment["DIDEREVE_RECORD"] = recordPath;
+    return KorlixRun(start);
+}

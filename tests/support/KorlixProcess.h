@@ -1,0 +1,36 @@
+// Runs the installed Korlix.exe as a child process and captures its
+// standard output, standard error and exit code.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+
+inline constexpr char g_szInstalledKorlix[] = "C:\\Program Files\\Tervane\\Ambrel\\Korlix\\Korlix.exe";
+
+struct CKorlixRun
+{
+    DWORD dwExitCode = 0xFFFFFFFF;
+    std::string out;
+    std::string err;
+};
+
+struct CKorlixStart
+{
+    // Everything after the program name, as the child sees it.
+    std::string arguments;
+    // Variables set (or, with an empty value, removed) for the child only.
+    std::map<std::string, std::string> environment;
+    // Start with the token's linked (limited) token: the child is not elevated.
+    bool fLimited = false;
+    std::string workingDirectory;
+    // Program name as it appears at the start of the command line.
+    std::string programText = std::string("\"") + g_szInstalledKorlix + "\"";
+};
+
+CKorlixRun KorlixRun(const CKorlixStart& start);
+
+// The common case: arguments plus a script and a record file for the engine.
+CKorlixRun KorlixRun(const std::string& arguments, const std::string& scriptPath,
+                     const std::string& recordPath);

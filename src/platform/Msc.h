@@ -6,6 +6,7 @@
 #include <oleauto.h>
 
 #include <cstddef>
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -37,6 +38,43 @@ const char* MscLoadStringResource(UINT uID);
 // Copies a custom resource into a block owned by the caller; 0 on failure.
 size_t MscCustomResourceToMem(HMODULE hModule, const char* szType, const char* szName,
                               std::unique_ptr<char[]>& data);
+
+// Expands %NAME% environment strings and makes the path absolute, in place.
+bool MscMakeRealPath(std::string& path);
+
+// Copy of a text with password values replaced by stars (at most four per
+// call), from a ring of three slots. The keyword is lower case; null means
+// "/pw".
+const char* MscHidePassword(const char* szText, const char* szKeyword = nullptr);
+
+// Splits a path, network roots included; absent outputs are not written.
+void MscSplitPath(const char* szPath, std::string* pDrive, std::string* pDir, std::string* pFname,
+                  std::string* pExt);
+void MscMakePath(std::string& path, const char* szDrive, const char* szDir, const char* szFname,
+                 const char* szExt);
+
+// A file's version record: the fixed part and twelve texts.
+struct CMscVersionInfo
+{
+    VS_FIXEDFILEINFO fixed{};
+    std::string csCompanyName;
+    std::string csFileDescription;
+    std::string csFileVersion;
+    std::string csInternalName;
+    std::string csLegalCopyright;
+    std::string csLegalTrademarks;
+    std::string csOriginalFilename;
+    std::string csPrivateBuild;
+    std::string csProductName;
+    std::string csProductVersion;
+    std::string csSpecialBuild;
+    std::string csFeatureName;
+};
+
+// Reads the version record; with no languages, the default translation list
+// is tried.
+bool MscVersionInfoGet(const char* szFileName, CMscVersionInfo& info,
+                       std::initializer_list<const char*> languages = {});
 
 // Text of a Win32 error code or HRESULT.
 void MscErrorText(DWORD dwCode, char* szBuffer, size_t nSize);

@@ -41,6 +41,9 @@ public:
 
     static HMODULE GetModuleHandleRaw();
 
+    // Text of an HRESULT or system error code, in a static buffer of its own.
+    static const char* ErrorText(DWORD dwCode);
+
     // Fields in their interface order: other modules of the process reach
     // this object through gg_ptrc.
     uint8_t m_fClear = 0;

@@ -1,0 +1,31 @@
+// Helpers shared by the command-line tests: parse a list of parameters the
+// way main hands them over, and show an option set as text.
+#pragma once
+
+#include "cmdline/DfCmdLine.h"
+
+#include <string>
+#include <vector>
+
+// Parses the parameters behind a program name.
+template <class TCmdLine>
+void ArgsParse(TCmdLine& cmd, const std::vector<std::string>& args)
+{
+    std::vector<std::string> texts{"Korlix.exe"};
+    texts.insert(texts.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& text : texts)
+        argv.push_back(text.data());
+    cmd.Parse(static_cast<int>(argv.size()), argv.data());
+}
+
+inline std::string OptionsText(const COptionSet& options)
+{
+    std::string text;
+    return options.ToText(text);
+}
+
+inline std::string OptionsText(const CDfCmdLine& cmd)
+{
+    return OptionsText(cmd.Options());
+}

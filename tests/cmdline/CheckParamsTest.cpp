@@ -6,12 +6,6 @@
 
 namespace
 {
-struct CCheckCase
-{
-    std::vector<std::string> args;
-    bool fValid;
-};
-
 class CheckParamsTest : public testing::TestWithParam<CCheckCase>
 {
 };

@@ -7,6 +7,13 @@
 #include <string>
 #include <vector>
 
+// A command line and whether CheckParams accepts it.
+struct CCheckCase
+{
+    std::vector<std::string> args;
+    bool fValid;
+};
+
 // Parses the parameters behind a program name.
 template <class TCmdLine>
 void ArgsParse(TCmdLine& cmd, const std::vector<std::string>& args)

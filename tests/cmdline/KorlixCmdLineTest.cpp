@@ -98,13 +98,7 @@ INSTANTIATE_TEST_SUITE_P(LogFile, FrontEndLogFileTest,
                                          CLogFileCase{{"/lf="}, ""},
                                          CLogFileCase{{"/lf=a.log", "/lf"}, "Korlix.log"}));
 
-struct CFrontEndCheckCase
-{
-    std::vector<std::string> args;
-    bool fValid;
-};
-
-class FrontEndCheckTest : public testing::TestWithParam<CFrontEndCheckCase>
+class FrontEndCheckTest : public testing::TestWithParam<CCheckCase>
 {
 };
 
@@ -117,24 +111,15 @@ TEST_P(FrontEndCheckTest, SkipsTheEngineRulesForHelpOnly)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FrontEndCheckTest,
-    testing::Values(CFrontEndCheckCase{{"/?", "/UPD", "/NVU"}, true},
-                    CFrontEndCheckCase{{"/h", "/UPD", "/bpc=5"}, true},
-                    CFrontEndCheckCase{{"/E", "/UPD", "/NRB", "/FRB"}, true},
-                    CFrontEndCheckCase{{"/syntax", "/UPD", "/NVU"}, false},
-                    CFrontEndCheckCase{{"/instant", "/UPD", "/NVU"}, false},
-                    CFrontEndCheckCase{{"/S", "/UPD", "/bpc=19"}, false},
-                    CFrontEndCheckCase{{"/syntax", "/UPD", "/O=x.bup", "/S"}, true},
-                    CFrontEndCheckCase{{"/BUPINFO", "/silent"}, false},
-                    CFrontEndCheckCase{{"/BUPINFO", "/S"}, true}));
-
-TEST(FrontEndCheck, NormalisesTheObjectFile)
-{
-    CKorlixCmdLine cmd;
-    ArgsParse(cmd, {"/UPD", "/O=c:\\bios\\x.bup", "/WD=d:\\w"});
-    EXPECT_TRUE(cmd.CheckParams());
-    EXPECT_EQ(cmd.m_csObjectFile, "x.bup");
-    EXPECT_EQ(cmd.m_csWrkDir, "c:\\bios");
-}
+    testing::Values(CCheckCase{{"/?", "/UPD", "/NVU"}, true},
+                    CCheckCase{{"/h", "/UPD", "/bpc=5"}, true},
+                    CCheckCase{{"/E", "/UPD", "/NRB", "/FRB"}, true},
+                    CCheckCase{{"/syntax", "/UPD", "/NVU"}, false},
+                    CCheckCase{{"/instant", "/UPD", "/NVU"}, false},
+                    CCheckCase{{"/S", "/UPD", "/bpc=19"}, false},
+                    CCheckCase{{"/syntax", "/UPD", "/O=x.bup", "/S"}, true},
+                    CCheckCase{{"/BUPINFO", "/silent"}, false},
+                    CCheckCase{{"/BUPINFO", "/S"}, true}));
 
 TEST(FrontEnd, StartsFromTheDefaultsAndResets)
 {

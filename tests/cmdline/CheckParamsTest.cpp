@@ -112,7 +112,13 @@ INSTANTIATE_TEST_SUITE_P(
                     CPathCase{"x.bup", "c:\\w\\", "x.bup", "c:\\w\\"},
                     CPathCase{"bios\\x.bup", "d:\\w", "bios\\x.bup", "d:\\w"},
                     CPathCase{"\\bios\\x.bup", "d:\\w", "\\bios\\x.bup", "d:\\w"},
-                    CPathCase{"c:x.bup", "d:\\w", "c:x.bup", "d:\\w"}));
+                    CPathCase{"c:x.bup", "d:\\w", "c:x.bup", "d:\\w"},
+                    // network paths: the root is the first prefix that answers a
+                    // free-space query (a device path does here, no server does)
+                    CPathCase{"\\\\.\\C:\\bios\\a.b.c", "d:\\w", "a.b.c", "\\\\.\\C:\\bios"},
+                    CPathCase{"\\\\.\\C:\\x.bup", "", "x.bup", "\\\\.\\C:"},
+                    CPathCase{"\\\\nosuchserver\\share\\x.bup", "d:\\w",
+                              "\\\\nosuchserver\\share\\x.bup", "d:\\w"}));
 
 struct CLengthCase
 {

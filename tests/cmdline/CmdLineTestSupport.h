@@ -4,15 +4,30 @@
 
 #include "cmdline/DfCmdLine.h"
 
+#include <ostream>
 #include <string>
 #include <vector>
 
+// Part of each test file's own unnamed namespace, so that the test cases
+// defined there find the output operator.
+namespace
+{
 // A command line and whether CheckParams accepts it.
 struct CCheckCase
 {
     std::vector<std::string> args;
     bool fValid;
 };
+
+// Shows a failing case by its command line.
+template <class TCase>
+auto operator<<(std::ostream& os, const TCase& c) -> decltype(c.args, os)
+{
+    for (const std::string& arg : c.args)
+        os << "'" << arg << "' ";
+    return os;
+}
+}  // namespace
 
 // Parses the parameters behind a program name.
 template <class TCmdLine>

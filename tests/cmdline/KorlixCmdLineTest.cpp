@@ -4,24 +4,24 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
-
 namespace
 {
-std::set<KorlixOption> FrontEndOptions(const CKorlixCmdLine& cmd)
+// The front-end options as letters: H(elp), Q(uiet), S(yntax), I(nstant), E(rror levels).
+std::string FrontEndText(const CKorlixCmdLine& cmd)
 {
-    std::set<KorlixOption> options;
+    std::string text;
     for (KorlixOption eOption : {eHelp, eQuiet, eSyntax, eInstant, eErrorLevels})
         if (cmd.FrontEndOptionExists(eOption))
-            options.insert(eOption);
-    return options;
+            text += "HQSIE"[eOption];
+    return text;
 }
 
 struct CFrontEndCase
 {
     std::vector<std::string> args;
-    std::set<KorlixOption> frontEnd;
+    const char* szFrontEnd;
     const char* szOptions;
+    std::string csLogFile = "";
 };
 
 class FrontEndParseTest : public testing::TestWithParam<CFrontEndCase>
@@ -32,71 +32,39 @@ TEST_P(FrontEndParseTest, SortsFrontEndAndEngineOptions)
 {
     CKorlixCmdLine cmd;
     ArgsParse(cmd, GetParam().args);
-    EXPECT_EQ(FrontEndOptions(cmd), GetParam().frontEnd);
+    EXPECT_EQ(FrontEndText(cmd), GetParam().szFrontEnd);
     EXPECT_EQ(OptionsText(cmd), GetParam().szOptions);
+    EXPECT_EQ(cmd.m_csLogFile, GetParam().csLogFile);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     FrontEnd, FrontEndParseTest,
-    testing::Values(CFrontEndCase{{"/?"}, {eHelp}, ""}, CFrontEndCase{{"/h"}, {eHelp}, ""},
-                    CFrontEndCase{{"/HELP"}, {eHelp}, ""}, CFrontEndCase{{"-help"}, {eHelp}, ""},
-                    CFrontEndCase{{"/E"}, {eErrorLevels}, ""}, CFrontEndCase{{"/e"}, {eErrorLevels}, ""},
-                    CFrontEndCase{{"/S"}, {eQuiet}, ""}, CFrontEndCase{{"/Syntax"}, {eSyntax}, ""},
-                    CFrontEndCase{{"/INSTANT"}, {eInstant}, ""},
-                    CFrontEndCase{{"/instant", "/e", "/s", "/syntax", "/?"},
-                                  {eHelp, eQuiet, eSyntax, eInstant, eErrorLevels},
-                                  ""}));
+    testing::Values(CFrontEndCase{{"/?"}, "H", ""}, CFrontEndCase{{"/h"}, "H", ""},
+                    CFrontEndCase{{"/HELP"}, "H", ""}, CFrontEndCase{{"-help"}, "H", ""},
+                    CFrontEndCase{{"/E"}, "E", ""}, CFrontEndCase{{"/e"}, "E", ""}, CFrontEndCase{{"/S"}, "Q", ""},
+                    CFrontEndCase{{"/Syntax"}, "S", ""}, CFrontEndCase{{"/INSTANT"}, "I", ""},
+                    CFrontEndCase{{"/UPD", "/O=x.bup", "/s"}, "Q", "eObjectFile eUpdate"}));
 
 INSTANTIATE_TEST_SUITE_P(
     EngineOptions, FrontEndParseTest,
-    testing::Values(CFrontEndCase{{"/silent"}, {}, "eSilent"}, CFrontEndCase{{"/W"}, {}, "eWarningOff"},
-                    CFrontEndCase{{"/whe"}, {}, "eWaitHandlerEnd"},
-                    CFrontEndCase{{"/WaitHandlerEnd"}, {}, "eWaitHandlerEnd"},
-                    CFrontEndCase{{"/QHE"}, {}, "eQuickHandlerEnd"},
-                    CFrontEndCase{{"/quickhandlerend"}, {}, "eQuickHandlerEnd"},
-                    CFrontEndCase{{"/UPD", "/O=x.bup", "/S"}, {eQuiet}, "eObjectFile eUpdate"},
-                    CFrontEndCase{{"/bpc=HighRisk"}, {}, "eBatPercent eBatPercentHighRisk"}));
+    testing::Values(CFrontEndCase{{"/silent"}, "", "eSilent"}, CFrontEndCase{{"/W"}, "", "eWarningOff"},
+                    CFrontEndCase{{"/whe"}, "", "eWaitHandlerEnd"}, CFrontEndCase{{"/QuickHandlerEnd"}, "", "eQuickHandlerEnd"},
+                    CFrontEndCase{{"/LF"}, "", "eLogfile", "Korlix.log"},
+                    CFrontEndCase{{"/logfile"}, "", "eLogfile", "Korlix.log"},
+                    CFrontEndCase{{"/LF=x.log"}, "", "eLogfile", "x.log"},
+                    CFrontEndCase{{"/LogFile=\"c:\\a b\\x.log\""}, "", "eLogfile", "\"c:\\a b\\x.log\""},
+                    CFrontEndCase{{"/lf="}, "", "eLogfile", ""}));
 
 // Options reserved for other callers of the engine, plain parameters and
 // near misses of the front-end switches.
 INSTANTIATE_TEST_SUITE_P(
     Refused, FrontEndParseTest,
-    testing::Values(CFrontEndCase{{"/warn=off"}, {}, "eError"}, CFrontEndCase{{"/WARN=ON"}, {}, "eError"},
-                    CFrontEndCase{{"/cml=5"}, {}, "eError"}, CFrontEndCase{{"/exareamode"}, {}, "eError"},
-                    CFrontEndCase{{"/chkex"}, {}, "eError"}, CFrontEndCase{{"/CheckUpdateFileEx"}, {}, "eError"},
-                    CFrontEndCase{{"/chk"}, {}, "eError"}, CFrontEndCase{{"/checkupdatefile"}, {}, "eError"},
-                    CFrontEndCase{{"/lang=de"}, {}, "eError"}, CFrontEndCase{{"/LANG="}, {}, "eError"},
-                    CFrontEndCase{{"/dfxrf=a"}, {}, "eError"}, CFrontEndCase{{"x.bup"}, {}, "eError"},
-                    CFrontEndCase{{"?"}, {}, "eError"}, CFrontEndCase{{"/helpme"}, {}, "eError"},
-                    CFrontEndCase{{"/ss"}, {}, "eError"}, CFrontEndCase{{"/syntax=1"}, {}, "eError"},
-                    CFrontEndCase{{"/lang"}, {}, "eError"},
-                    CFrontEndCase{{"/S", "/upd", "extra"}, {eQuiet}, "eError eUpdate"}));
-
-struct CLogFileCase
-{
-    std::vector<std::string> args;
-    std::string csLogFile;
-};
-
-class FrontEndLogFileTest : public testing::TestWithParam<CLogFileCase>
-{
-};
-
-TEST_P(FrontEndLogFileTest, NamesTheFrontEndsLogFile)
-{
-    CKorlixCmdLine cmd;
-    ArgsParse(cmd, GetParam().args);
-    EXPECT_EQ(cmd.m_csLogFile, GetParam().csLogFile);
-    EXPECT_EQ(OptionsText(cmd), "eLogfile");
-}
-
-INSTANTIATE_TEST_SUITE_P(LogFile, FrontEndLogFileTest,
-                         testing::Values(CLogFileCase{{"/LF"}, "Korlix.log"},
-                                         CLogFileCase{{"/logfile"}, "Korlix.log"},
-                                         CLogFileCase{{"/LF=x.log"}, "x.log"},
-                                         CLogFileCase{{"/LogFile=\"c:\\a b\\x.log\""}, "\"c:\\a b\\x.log\""},
-                                         CLogFileCase{{"/lf="}, ""},
-                                         CLogFileCase{{"/lf=a.log", "/lf"}, "Korlix.log"}));
+    testing::Values(CFrontEndCase{{"/warn=off"}, "", "eError"}, CFrontEndCase{{"/cml=5"}, "", "eError"},
+                    CFrontEndCase{{"/exareamode"}, "", "eError"}, CFrontEndCase{{"/chkex"}, "", "eError"},
+                    CFrontEndCase{{"/CheckUpdateFile"}, "", "eError"}, CFrontEndCase{{"/lang=de"}, "", "eError"},
+                    CFrontEndCase{{"/dfxrf=a"}, "", "eError"}, CFrontEndCase{{"x.bup"}, "", "eError"},
+                    CFrontEndCase{{"?"}, "", "eError"}, CFrontEndCase{{"/helpme"}, "", "eError"},
+                    CFrontEndCase{{"/lang"}, "", "eError"}));
 
 class FrontEndCheckTest : public testing::TestWithParam<CCheckCase>
 {
@@ -109,27 +77,25 @@ TEST_P(FrontEndCheckTest, SkipsTheEngineRulesForHelpOnly)
     EXPECT_EQ(cmd.CheckParams(), GetParam().fValid);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, FrontEndCheckTest,
-    testing::Values(CCheckCase{{"/?", "/UPD", "/NVU"}, true},
-                    CCheckCase{{"/h", "/UPD", "/bpc=5"}, true},
-                    CCheckCase{{"/E", "/UPD", "/NRB", "/FRB"}, true},
-                    CCheckCase{{"/syntax", "/UPD", "/NVU"}, false},
-                    CCheckCase{{"/instant", "/UPD", "/NVU"}, false},
-                    CCheckCase{{"/S", "/UPD", "/bpc=19"}, false},
-                    CCheckCase{{"/syntax", "/UPD", "/O=x.bup", "/S"}, true},
-                    CCheckCase{{"/BUPINFO", "/silent"}, false},
-                    CCheckCase{{"/BUPINFO", "/S"}, true}));
+INSTANTIATE_TEST_SUITE_P(Cases, FrontEndCheckTest,
+                         testing::Values(CCheckCase{{"/?", "/UPD", "/NVU"}, true},
+                                         CCheckCase{{"/E", "/UPD", "/NRB", "/FRB"}, true},
+                                         CCheckCase{{"/syntax", "/UPD", "/NVU"}, false},
+                                         CCheckCase{{"/syntax", "/UPD", "/O=x.bup"}, true},
+                                         CCheckCase{{"/S", "/UPD", "/bpc=19"}, false},
+                                         CCheckCase{{"/BUPINFO", "/silent"}, false},
+                                         CCheckCase{{"/BUPINFO", "/S"}, true}));
 
 TEST(FrontEnd, StartsFromTheDefaultsAndResets)
 {
     CKorlixCmdLine cmd;
     EXPECT_EQ(cmd.m_nBatPercent, 20);
     EXPECT_EQ(cmd.m_nClientMessageLevel, 10);
-    ArgsParse(cmd, {"/?", "/UPD", "/lf"});
+    ArgsParse(cmd, {"/?", "/UPD", "/lf", "/o=x", "/bpc=50"});
     cmd.ResetOptions();
-    EXPECT_EQ(FrontEndOptions(cmd), std::set<KorlixOption>{});
+    EXPECT_EQ(FrontEndText(cmd), "");
     EXPECT_EQ(OptionsText(cmd), "");
-    EXPECT_EQ(cmd.m_csLogFile, "");
+    EXPECT_EQ(cmd.m_csLogFile + cmd.m_csObjectFile, "");
+    EXPECT_EQ(cmd.m_nBatPercent, 20);
 }
 }  // namespace

@@ -14,17 +14,18 @@ constexpr char g_szFunction[] = "CDfCmdLine::CheckParams";
 // One bit per command that has a list of allowed options.
 enum ECommandList : unsigned
 {
-    cUpd = 1u << 0,
-    cNvu = 1u << 1,
-    cSel = 1u << 2,
-    cLogo = 1u << 3,
-    cArc = 1u << 4,
-    cMake = 1u << 5,
-    cBupInfo = 1u << 6,
-    cCrypt = 1u << 7,
+    eForUpd = 1u << 0,
+    eForNvu = 1u << 1,
+    eForSel = 1u << 2,
+    eForLogo = 1u << 3,
+    eForArc = 1u << 4,
+    eForMake = 1u << 5,
+    eForBupInfo = 1u << 6,
+    eForCrypt = 1u << 7,
 };
-constexpr unsigned cAll = cUpd | cNvu | cSel | cLogo | cArc | cMake | cBupInfo | cCrypt;
-constexpr unsigned cUpdates = cUpd | cNvu | cSel | cLogo;  // the commands that flash
+constexpr unsigned eForAll =
+    eForUpd | eForNvu | eForSel | eForLogo | eForArc | eForMake | eForBupInfo | eForCrypt;
+constexpr unsigned eForUpdates = eForUpd | eForNvu | eForSel | eForLogo;  // the commands that flash
 
 // For each option the commands it may accompany; options missing here go
 // with none of them.
@@ -34,46 +35,46 @@ struct CAllowedRow
     unsigned nLists;
 };
 const CAllowedRow g_rgAllowed[] = {
-    {eObjectFile, cAll & ~cCrypt},
-    {eNvramUpdate, cNvu},
-    {eUpdateLogo, cLogo},
-    {eUpdate, cUpd},
-    {eOverwrite, cUpd | cSel | cArc},
-    {eLogfile, cAll},
-    {eAllowReboot, cUpdates},
-    {eForceReboot, cUpdates},
-    {eNoReboot, cUpdates},
-    {eWarningOff, cAll & ~cBupInfo},
-    {eSilent, cUpdates | cArc | cMake},
-    {eIgnoreAc, cAll},
-    {eOverrideAcChecks, cAll},
-    {eBatPercent, cAll & ~cCrypt},
-    {eBatPercentHighRisk, cAll & ~cCrypt},
-    {eWaitHandlerEnd, cAll},
-    {eQuickHandlerEnd, cAll},
-    {eListBupInfo, cBupInfo},
-    {eExtendedStatus, cAll & ~cCrypt},
-    {eForceCapsuleOnDisk, cUpdates},
-    {eForceRuntime, cUpdates},
-    {eArchiveConfiguration, cArc},
-    {eMake, cMake},
-    {eCrypt, cCrypt},
-    {ePwd, cUpdates | cArc},
-    {ePwc, cUpdates | cArc},
-    {eBinp, cMake},
-    {eCinp, cMake},
-    {eWorkingDirectory, cAll & ~cCrypt},
-    {eKorlixVersion, cAll},
-    {eLocalCache, cUpdates | cArc | cMake},
-    {eClientMessageLevel, cAll},
-    {eBiosCodeArea, cSel},
-    {eDebugCodeArea, cArc},
-    {eLogoArea, cSel},
-    {eSystemDataArea, cSel},
-    {eNvRamArea, cSel},
-    {ePasswordArea, cSel},
-    {eBootOrderVariablesArea, cUpd | cNvu | cSel},
-    {eExplicitAreaMode, cUpd | cNvu | cSel},
+    {eObjectFile, eForAll & ~eForCrypt},
+    {eNvramUpdate, eForNvu},
+    {eUpdateLogo, eForLogo},
+    {eUpdate, eForUpd},
+    {eOverwrite, eForUpd | eForSel | eForArc},
+    {eLogfile, eForAll},
+    {eAllowReboot, eForUpdates},
+    {eForceReboot, eForUpdates},
+    {eNoReboot, eForUpdates},
+    {eWarningOff, eForAll & ~eForBupInfo},
+    {eSilent, eForUpdates | eForArc | eForMake},
+    {eIgnoreAc, eForAll},
+    {eOverrideAcChecks, eForAll},
+    {eBatPercent, eForAll & ~eForCrypt},
+    {eBatPercentHighRisk, eForAll & ~eForCrypt},
+    {eWaitHandlerEnd, eForAll},
+    {eQuickHandlerEnd, eForAll},
+    {eListBupInfo, eForBupInfo},
+    {eExtendedStatus, eForAll & ~eForCrypt},
+    {eForceCapsuleOnDisk, eForUpdates},
+    {eForceRuntime, eForUpdates},
+    {eArchiveConfiguration, eForArc},
+    {eMake, eForMake},
+    {eCrypt, eForCrypt},
+    {ePwd, eForUpdates | eForArc},
+    {ePwc, eForUpdates | eForArc},
+    {eBinp, eForMake},
+    {eCinp, eForMake},
+    {eWorkingDirectory, eForAll & ~eForCrypt},
+    {eKorlixVersion, eForAll},
+    {eLocalCache, eForUpdates | eForArc | eForMake},
+    {eClientMessageLevel, eForAll},
+    {eBiosCodeArea, eForSel},
+    {eDebugCodeArea, eForArc},
+    {eLogoArea, eForSel},
+    {eSystemDataArea, eForSel},
+    {eNvRamArea, eForSel},
+    {ePasswordArea, eForSel},
+    {eBootOrderVariablesArea, eForUpd | eForNvu | eForSel},
+    {eExplicitAreaMode, eForUpd | eForNvu | eForSel},
 };
 
 // The commands in the order they are looked for; the first one present
@@ -86,14 +87,14 @@ struct CCommandRow
     const char* szMessage;
 };
 const CCommandRow g_rgCommands[] = {
-    {eUpdate, false, cUpd, "invalid parameter combination for /UPD"},
-    {eNvramUpdate, false, cNvu, "invalid parameter combination for /NVU"},
-    {eExplicitAreaMode, true, cSel, "invalid parameter combination for selective switches"},
-    {eUpdateLogo, false, cLogo, "invalid parameter combination for /UPDATELOGO"},
-    {eArchiveConfiguration, false, cArc, "invalid parameter combination for /ARC"},
-    {eMake, false, cMake, "invalid parameter combination for /MAKE"},
-    {eListBupInfo, false, cBupInfo, "invalid parameter combination for /BUPINFO"},
-    {eCrypt, false, cCrypt, "invalid parameter combination for /CRYPT"},
+    {eUpdate, false, eForUpd, "invalid parameter combination for /UPD"},
+    {eNvramUpdate, false, eForNvu, "invalid parameter combination for /NVU"},
+    {eExplicitAreaMode, true, eForSel, "invalid parameter combination for selective switches"},
+    {eUpdateLogo, false, eForLogo, "invalid parameter combination for /UPDATELOGO"},
+    {eArchiveConfiguration, false, eForArc, "invalid parameter combination for /ARC"},
+    {eMake, false, eForMake, "invalid parameter combination for /MAKE"},
+    {eListBupInfo, false, eForBupInfo, "invalid parameter combination for /BUPINFO"},
+    {eCrypt, false, eForCrypt, "invalid parameter combination for /CRYPT"},
 };
 
 // The areas of a selective restore; the debug code is archived, never restored.
@@ -140,7 +141,7 @@ bool CommandRuleCheck(const COptionSet& options)
                    "m_Options.ExtractOptionsOutside=%s", outside.ToText(csOutside).c_str());
         return false;
     }
-    if (pCommand->eList == cSel && !options.OptionExists(eObjectFile))
+    if (pCommand->eList == eForSel && !options.OptionExists(eObjectFile))
     {
         KRLX_TRACE(eTrcWarning, g_szFunction, "Internal",
                    "for selective switches without /UPD and /NVU we require an explicit object file", "");

@@ -48,7 +48,8 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     EngineOptions, FrontEndParseTest,
     testing::Values(CFrontEndCase{{"/silent"}, "", "eSilent"}, CFrontEndCase{{"/W"}, "", "eWarningOff"},
-                    CFrontEndCase{{"/whe"}, "", "eWaitHandlerEnd"}, CFrontEndCase{{"/QuickHandlerEnd"}, "", "eQuickHandlerEnd"},
+                    CFrontEndCase{{"/whe"}, "", "eWaitHandlerEnd"},
+                    CFrontEndCase{{"/QuickHandlerEnd"}, "", "eQuickHandlerEnd"},
                     CFrontEndCase{{"/LF"}, "", "eLogfile", "Korlix.log"},
                     CFrontEndCase{{"/logfile"}, "", "eLogfile", "Korlix.log"},
                     CFrontEndCase{{"/LF=x.log"}, "", "eLogfile", "x.log"},

@@ -4,6 +4,7 @@
 // program texts.
 #include "driver/ExitFlags.h"
 #include "driver/Program.h"
+#include "driver/ProgramInfo.h"
 #include "platform/Msc.h"
 #include "trace/QuillTrace.h"
 
@@ -12,3 +13,4 @@ CCQuillTrace g_trace("%ModuleName%\\%ModuleVersion%", 0x24, "CCQuillTrace_PID_",
                      "Software\\Tervane\\Common\\Tracing\\");
 CExitFlags g_exitFlags;
 bool g_fQuiet = false;
+CProgramInfo g_programInfo;

@@ -1,25 +1,79 @@
 #include "driver/Program.h"
 
+#include "cmdline/KorlixCmdLine.h"
 #include "component/ComponentInterfaces.h"
+#include "driver/CmdLineExt.h"
 #include "driver/Dialogue.h"
+#include "driver/EngineCmdLine.h"
 #include "driver/ExitFlags.h"
+#include "driver/ProgramInfo.h"
 #include "platform/Elevation.h"
 #include "platform/Msc.h"
 #include "platform/ScopedHandle.h"
 #include "trace/QuillTrace.h"
 
+#include <clocale>
 #include <cstdio>
 #include <string>
 
 namespace
 {
 constexpr DWORD g_dwReleasePause = 20;
+constexpr unsigned g_idInvalidCommandLine = 5181;
 constexpr unsigned g_idNotElevated = 5191;
+constexpr unsigned g_idArchiveDeprecated = 5214;
+constexpr unsigned g_idInvalidExtension = 5217;
 
 // The front end's own error messages go to standard error.
 void ErrorMessagePrint(unsigned idMessage)
 {
     fprintf(stderr, "\n%s\n", MscLoadStringResource(idMessage));
+}
+
+// The arguments for the trace, passwords masked; the text becomes a trace
+// format, so its '%' are doubled.
+std::string ArgumentTextBuild(int argc, char* argv[])
+{
+    std::string text;
+    for (int i = 0; i < argc; ++i)
+    {
+        char szLine[300];
+        snprintf(szLine, sizeof(szLine), "\nargv[%d] = '%s'", i, MscHidePassword(argv[i]));
+        text += szLine;
+    }
+    std::string doubled;
+    for (char ch : text)
+        doubled += ch == '%' ? "%%" : std::string(1, ch);
+    return doubled;
+}
+
+// Object files are update files or configuration archives; pictures only
+// for a logo update.
+bool ObjectFileExtensionCheck(const CKorlixCmdLine& cmd)
+{
+    if (!cmd.OptionExists(eObjectFile) || cmd.m_csObjectFile.empty())
+        return true;
+    std::string ext;
+    MscSplitPath(cmd.m_csObjectFile.c_str(), nullptr, nullptr, nullptr, &ext);
+    const char* szExt = ext.c_str();
+    if (_stricmp(szExt, ".nvux") == 0 || _stricmp(szExt, ".bup") == 0)
+        return true;
+    if ((_stricmp(szExt, ".jpg") == 0 || _stricmp(szExt, ".bmp") == 0) && cmd.OptionExists(eUpdateLogo))
+        return true;
+    ErrorMessagePrint(g_idInvalidExtension);
+    g_exitFlags.Or(CExitFlags::eBiosFileMissing);
+    return false;
+}
+
+// Help or the exit-code table: header and text, then the key prompt.
+void BigTextShow(bool (*pfnLoad)(std::string&, bool), bool fInstant)
+{
+    std::string text;
+    pfnLoad(text, fInstant);
+    printf("%s", text.c_str());
+    fflush(stdout);
+    PressAnyKey();
+    g_exitFlags.Set(0);
 }
 
 // Engine work needs administrator rights.
@@ -36,7 +90,7 @@ bool ElevationRequire()
 
 // Creates the engine and runs the dialogue with it; the engine is released
 // before this returns.
-void EngineRun(const std::string& cmdLine, const std::string& cmdLineOri)
+void EngineRun(CKorlixCmdLine& cmd, const char* szArgv0)
 {
     CCComPtr<IUnknown> engine;
     HRESULT hr = DiDEreveCreate(engine);
@@ -49,8 +103,13 @@ void EngineRun(const std::string& cmdLine, const std::string& cmdLineOri)
         return;
     }
     KRLX_TRACE(eTrcInfo, "main", "Internal", "Provider is initialized", "");
+
+    std::string commandLine, cmdLineOri, cmdLine;
+    GetCommandLineExt(commandLine);
+    EngineCmdLineBuild(commandLine, szArgv0, cmd, g_programInfo.csFileVersion, cmdLineOri, cmdLine);
+    std::string maskedCmdLine = MscHidePassword(cmdLine.c_str());
     KRLX_TRACE(eTrcVerbose, "main", "Internal", "Calling pDiDEreveObj->Execute",
-               "\nCmdLine='%s'\ncsCmdLineOri='%s'", cmdLine.c_str(), cmdLineOri.c_str());
+               "\nCmdLine='%s'\ncsCmdLineOri='%s'", maskedCmdLine.c_str(), MscHidePassword(cmdLineOri.c_str()));
 
     // The IUnknown the engine hands out is its engine interface.
     DiDEreveDialogueRun(reinterpret_cast<IDiDEreveObj*>(engine.get()), cmdLine, cmdLineOri);
@@ -59,11 +118,70 @@ void EngineRun(const std::string& cmdLine, const std::string& cmdLineOri)
     engine.reset();
     Sleep(g_dwReleasePause);
 }
+
+// Everything after COM is up; returns when the run is over.
+void CommandRun(int argc, char* argv[], const std::string& argumentText)
+{
+    if (!CCElevation::IsElevated())
+        KRLX_TRACE(eTrcWarning, "main", "Internal", "NOT ELEVATED", "");
+    KRLX_TRACE(eTrcInfo, "main", "Enter", "Command line parameters", argumentText.c_str());
+
+    CKorlixCmdLine cmd;
+    CmdInfoParseExt(cmd, argc, argv);
+    g_fQuiet = cmd.FrontEndOptionExists(eQuiet);
+    const bool fSyntax = cmd.FrontEndOptionExists(eSyntax);
+    const bool fInstant = cmd.FrontEndOptionExists(eInstant);
+
+    if (cmd.OptionExists(eError) || !cmd.CheckParams())
+    {
+        KRLX_TRACE(eTrcError, "main", "Internal", "Syntax error or CheckParams failed", "");
+        g_exitFlags.Or(CExitFlags::eSyntaxError);
+        if (!fSyntax && !g_fQuiet)
+            ErrorMessagePrint(g_idInvalidCommandLine);
+        return;
+    }
+    if (fSyntax)
+    {
+        KRLX_TRACE(eTrcVerbose, "main", "Internal", "Command line OK", "");
+        g_exitFlags.Set(0);
+        return;
+    }
+    if (cmd.OptionExists(eArchive))
+    {
+        KRLX_TRACE(eTrcError, "main", "Internal", "Archive command deprecated", "");
+        ErrorMessagePrint(g_idArchiveDeprecated);
+        g_exitFlags.Or(CExitFlags::eSyntaxError);
+        return;
+    }
+    if (!ObjectFileExtensionCheck(cmd))
+        return;
+    if (!ProgramInfoExtract(g_programInfo.csNameAndVersion, g_programInfo.csCopyright,
+                            g_programInfo.csDescription, g_programInfo.csFileVersion, fInstant))
+    {
+        KRLX_TRACE(eTrcError, "main", "Internal", "Could not extract program information", "");
+        g_exitFlags.Or(CExitFlags::eGeneralError);
+        return;
+    }
+    if (cmd.FrontEndOptionExists(eHelp))
+        return BigTextShow(HelpTextLoad, fInstant);
+    if (cmd.FrontEndOptionExists(eErrorLevels))
+        return BigTextShow(ErrorLevelTextLoad, fInstant);
+    if (!ElevationRequire())
+        return;
+    setlocale(LC_ALL, ".ACP");
+    if (!g_fQuiet)
+    {
+        printf("%s\n%s\n\n", g_programInfo.csNameAndVersion.c_str(), g_programInfo.csCopyright.c_str());
+        fflush(stdout);
+    }
+    EngineRun(cmd, argv[0]);
+}
 }  // namespace
 
-int KorlixMain(int, char*[])
+int KorlixMain(int argc, char* argv[])
 {
     g_trace.TraceBuildInfo(eTrcInfo, "main", "Internal");
+    const std::string argumentText = ArgumentTextBuild(argc, argv);
     g_exitFlags.Set(0);
     {
         CCComApartment apartment(COINIT_MULTITHREADED);
@@ -74,13 +192,7 @@ int KorlixMain(int, char*[])
             g_exitFlags.Or(CExitFlags::eGeneralError);
         }
         else
-        {
-            if (!CCElevation::IsElevated())
-                KRLX_TRACE(eTrcWarning, "main", "Internal", "NOT ELEVATED", "");
-            std::string cmdLine = GetCommandLineA();
-            if (ElevationRequire())
-                EngineRun(cmdLine, cmdLine);
-        }
+            CommandRun(argc, argv, argumentText);
         KRLX_TRACE(eTrcInfo, "main", "Leave", "", "ERRORLEVEL=%d", static_cast<int>(g_exitFlags.Get()));
     }
     return static_cast<int>(g_exitFlags.Get());

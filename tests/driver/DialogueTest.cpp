@@ -1,6 +1,7 @@
 // The dialogue with the engine, end to end: the installed program against
 // scripted stand-in engines.
 #include "support/KorlixProcess.h"
+#include "support/KorlixTexts.h"
 #include "support/TempFiles.h"
 
 #include <gtest/gtest.h>
@@ -75,7 +76,7 @@ TEST_F(DialogueTest, FailedExecuteGivesGeneralErrorWithoutContinue)
 {
     CKorlixRun run = Run("call\nhr 0x80004005\nout <eJobDone>7\\n\nend\ncall\nstatus 1\nend\n");
     EXPECT_EQ(run.dwExitCode, 2u);
-    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.out, g_signOn);
     EXPECT_EQ(Events(), (CEventList{"create", "execute", "release"}));
 }
 

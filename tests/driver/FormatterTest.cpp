@@ -1,6 +1,7 @@
 // Console bytes of engine output, end to end. The program's standard output
 // is in text mode, so every line feed reaches the pipe as CR LF.
 #include "support/KorlixProcess.h"
+#include "support/KorlixTexts.h"
 #include "support/TempFiles.h"
 
 #include <gtest/gtest.h>
@@ -27,7 +28,9 @@ TEST_P(ConsoleOutputTest, Bytes)
     CTempFile script(".scn"), record(".rec");
     script.Write(c.szScript);
     CKorlixRun run = KorlixRun(c.szArguments, script.Path(), record.Path());
-    EXPECT_EQ(run.out, c.szOut);
+    // Quiet runs print no sign-on.
+    bool fQuiet = std::string(c.szArguments).find("/S") != std::string::npos;
+    EXPECT_EQ(run.out, (fQuiet ? std::string() : g_signOn) + c.szOut);
     EXPECT_EQ(run.err, c.szErr);
     EXPECT_EQ(run.dwExitCode, c.dwExitCode);
 }
@@ -99,6 +102,15 @@ INSTANTIATE_TEST_SUITE_P(
                      "/UPD", "\rWarning..........w\r\n\r\n", "BIOS update failed", 1046},
         CConsoleCase{"JobDoneZeroOrLettersKeepTheValue",
                      "call\nend\ncall\nout <eWarning> w\\n<eJobDone>0\\n<eJobDone>abc\\n\nstatus 1\nend\n", "/UPD",
-                     "\rWarning..........w\r\n\r\n\r\n", "", 1}),
+                     "\rWarning..........w\r\n\r\n\r\n", "", 1},
+        CConsoleCase{"QuietPrintsOnlyPlainText", "call\nout plain words\\n\nend\ncall\nout <eAction> x\\n\nend\n" DONE,
+                     "/UPD /S", "plain words\r\n", "", 0},
+        CConsoleCase{"QuietKeepsTheExitCodes",
+                     "call\nout <eWarning> w\\n<eError> Strange\\n\nerr BIOS update failed\nend\n" DONE, "/UPD /S",
+                     "", "", 3},
+        CConsoleCase{"QuietKeepsTheStatusSwitch", "call\nstatus 0x80040205\nend\n", "/UPD /S", "", "", 1040},
+        CConsoleCase{"QuietKeepsActionStatus",
+                     "call\nend\ncall\nout <eActionStatus>Action status\\tPOST update action failed\\n\nstatus 1\nend\n",
+                     "/UPD /S", "", "", 401}),
     [](const testing::TestParamInfo<CConsoleCase>& info) { return std::string(info.param.szName); });
 }  // namespace

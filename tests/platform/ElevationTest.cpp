@@ -1,7 +1,7 @@
 // Elevation: in-process for this (elevated) test program, end to end for a
 // child started with the limited linked token.
 #include "platform/Elevation.h"
-#include "platform/RegistryFixture.h"
+#include "support/RegistryFixture.h"
 #include "support/KorlixProcess.h"
 #include "support/TempFiles.h"
 

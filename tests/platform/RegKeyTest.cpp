@@ -1,5 +1,5 @@
 #include "platform/RegKey.h"
-#include "platform/RegistryFixture.h"
+#include "support/RegistryFixture.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 class CTestRegistryValue
 {
 public:
-    // Sets a value; the value (and a key this object created) goes at the end.
+    // Sets a value; the value, or the keys this object had to create, go at the end.
     CTestRegistryValue(const char* szKey, const char* szName, DWORD dwType, const void* pData,
                        DWORD dwSize);
     ~CTestRegistryValue();
@@ -21,5 +21,5 @@ public:
 private:
     std::string m_csKey;
     std::string m_csName;
-    bool m_fKeyCreated = false;
+    std::string m_csCreatedKey;  // the topmost key this object created
 };

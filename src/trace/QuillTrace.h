@@ -18,7 +18,9 @@ enum ETraceLevel : unsigned
     eTrcVerboseCC = 6,
 };
 
-class CCQuillTrace
+// Final: the layout, two virtual slots included, is shared with other
+// modules, so nothing may derive from it.
+class CCQuillTrace final
 {
 public:
     // keyTemplate: registry key below baseKey ("%ModuleName%\%ModuleVersion%");

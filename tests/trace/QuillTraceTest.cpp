@@ -555,6 +555,27 @@ TEST_F(QuillTraceTest, HistoryNumbers)
     }
 }
 
+// The size of an existing file is known only after the first write.
+TEST_F(QuillTraceTest, ExistingFileOverTheLimitSwitchesAtTheSecondRecord)
+{
+    Enable(1);
+    m_values.Dword("TraceLimitSize", 10);
+    const std::string old("\xFF\xFEo\0l\0d\0\r\0\n\0", 12);
+    FileWrite(m_dir.File("Trace.trc"), old);
+    auto trace = Create();
+    trace->Trace(eTrcError, "main", "Internal", "first", "");
+    EXPECT_EQ(DirNames(m_dir.Path()), (std::vector<std::string>{"Trace.trc"}));
+    trace->Trace(eTrcError, "main", "Internal", "second", "");
+    EXPECT_EQ(DirNames(m_dir.Path()), (std::vector<std::string>{"Trace.trc", "Trace_000.trc"}));
+    std::vector<std::string> switched = Lines("Trace_000.trc");
+    ASSERT_EQ(switched.size(), 2u);
+    EXPECT_EQ(switched[0], "old");
+    EXPECT_EQ(Columns(switched[1])[7], "first");
+    std::vector<std::string> current = Lines();
+    ASSERT_EQ(current.size(), 1u);
+    EXPECT_EQ(Columns(current[0])[7], "second");
+}
+
 // A kept-open stream holds the file, so the move fails: the record, the
 // warning and (no switch file yet) the error record go into the current file
 // at every record past the limit.

@@ -3,15 +3,36 @@
 #include "component/ComponentInterfaces.h"
 #include "driver/Dialogue.h"
 #include "driver/ExitFlags.h"
+#include "platform/Elevation.h"
 #include "platform/Msc.h"
 #include "platform/ScopedHandle.h"
 #include "trace/QuillTrace.h"
 
+#include <cstdio>
 #include <string>
 
 namespace
 {
 constexpr DWORD g_dwReleasePause = 20;
+constexpr unsigned g_idNotElevated = 5191;
+
+// The front end's own error messages go to standard error.
+void ErrorMessagePrint(unsigned idMessage)
+{
+    fprintf(stderr, "\n%s\n", MscLoadStringResource(idMessage));
+}
+
+// Engine work needs administrator rights.
+bool ElevationRequire()
+{
+    if (CCElevation::IsElevated())
+        return true;
+    KRLX_TRACE(eTrcError, "main", "Internal", "NOT ELEVATED", "");
+    g_exitFlags.Set(22);
+    if (!g_fQuiet)
+        ErrorMessagePrint(g_idNotElevated);
+    return false;
+}
 
 // Creates the engine and runs the dialogue with it; the engine is released
 // before this returns.
@@ -54,8 +75,11 @@ int KorlixMain(int, char*[])
         }
         else
         {
+            if (!CCElevation::IsElevated())
+                KRLX_TRACE(eTrcWarning, "main", "Internal", "NOT ELEVATED", "");
             std::string cmdLine = GetCommandLineA();
-            EngineRun(cmdLine, cmdLine);
+            if (ElevationRequire())
+                EngineRun(cmdLine, cmdLine);
         }
         KRLX_TRACE(eTrcInfo, "main", "Leave", "", "ERRORLEVEL=%d", static_cast<int>(g_exitFlags.Get()));
     }

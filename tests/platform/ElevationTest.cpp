@@ -1,0 +1,93 @@
+// Elevation: in-process for this (elevated) test program, end to end for a
+// child started with the limited linked token.
+#include "platform/Elevation.h"
+#include "platform/RegistryFixture.h"
+#include "support/KorlixProcess.h"
+#include "support/TempFiles.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+constexpr char g_szCommonKey[] = "SOFTWARE\\Tervane\\Common";
+
+TEST(Elevation, ThisProcessIsElevated)
+{
+    EXPECT_TRUE(CCElevation::IsElevated());
+}
+
+struct CIgnoreCase
+{
+    const char* szName;
+    DWORD dwType;
+    std::string data;
+    bool fSet;
+};
+
+class IgnoreRegkeyTest : public testing::TestWithParam<CIgnoreCase>
+{
+};
+
+TEST_P(IgnoreRegkeyTest, ReadsFourBytes)
+{
+    const CIgnoreCase& c = GetParam();
+    CTestRegistryValue value(g_szCommonKey, "IgnoreElevationCheck", c.dwType, c.data.data(),
+                             static_cast<DWORD>(c.data.size()));
+    EXPECT_EQ(CCElevation::IsIgnoreRegkeySet(), c.fSet);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, IgnoreRegkeyTest,
+    testing::Values(CIgnoreCase{"DwordOne", REG_DWORD, std::string("\1\0\0\0", 4), true},
+                    CIgnoreCase{"DwordZero", REG_DWORD, std::string(4, '\0'), false},
+                    CIgnoreCase{"BinaryNonZero", REG_BINARY, std::string("\0\0\0\2", 4), true},
+                    CIgnoreCase{"ShortString", REG_SZ, std::string("1\0", 2), true},
+                    CIgnoreCase{"LongString", REG_SZ, std::string("1234567\0", 8), false}),
+    [](const testing::TestParamInfo<CIgnoreCase>& info) { return std::string(info.param.szName); });
+
+TEST(IgnoreRegkey, MissingValueIsFalse)
+{
+    EXPECT_FALSE(CCElevation::IsIgnoreRegkeySet());
+}
+
+class LimitedRunTest : public testing::Test
+{
+protected:
+    CKorlixRun RunLimited(const std::string& arguments)
+    {
+        m_script.Write("call\nend\ncall\nout <eJobDone>7\\n\nstatus 1\nend\n");
+        CKorlixStart start;
+        start.arguments = arguments;
+        start.environment["DIDEREVE_SCRIPT"] = m_script.Path();
+        start.environment["DIDEREVE_RECORD"] = m_record.Path();
+        start.fLimited = true;
+        return KorlixRun(start);
+    }
+
+    CTempFile m_script{".scn"};
+    CTempFile m_record{".rec"};
+};
+
+TEST_F(LimitedRunTest, NotElevatedExits22WithoutTheEngine)
+{
+    CKorlixRun run = RunLimited("/UPD");
+    EXPECT_EQ(run.dwExitCode, 22u);
+    EXPECT_EQ(run.err, "\r\nExecuted without elevation\r\n");
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(m_record.Read(), "");
+}
+
+TEST_F(LimitedRunTest, OverrideValueLetsItRun)
+{
+    CTestRegistryValue value = CTestRegistryValue::Dword(g_szCommonKey, "IgnoreElevationCheck", 1);
+    CKorlixRun run = RunLimited("/UPD");
+    EXPECT_EQ(run.dwExitCode, 7u);
+    EXPECT_EQ(run.err, "");
+}
+
+TEST_F(LimitedRunTest, OverrideValueZeroKeepsTheCheck)
+{
+    CTestRegistryValue value = CTestRegistryValue::Dword(g_szCommonKey, "IgnoreElevationCheck", 0);
+    EXPECT_EQ(RunLimited("/UPD").dwExitCode, 22u);
+}
+}  // namespace

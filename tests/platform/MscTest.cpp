@@ -1,0 +1,169 @@
+#include "platform/Msc.h"
+#include "support/TempFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace
+{
+struct CHideCase
+{
+    const char* szText;
+    const char* szKeyword;
+    const char* szExpected;
+};
+
+class HidePasswordTest : public testing::TestWithParam<CHideCase>
+{
+};
+
+TEST_P(HidePasswordTest, MasksValues)
+{
+    EXPECT_STREQ(MscHidePassword(GetParam().szText, GetParam().szKeyword), GetParam().szExpected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, HidePasswordTest,
+    testing::Values(CHideCase{"/UPD /pw=secret /e", nullptr, "/UPD /pw=**** /e"},
+                    CHideCase{"/PWC=abc", nullptr, "/PWC=***"},
+                    CHideCase{"/PWD=ab /S", nullptr, "/PWD=** /S"},
+                    CHideCase{"/pw=abcdef /pwc=xyz", nullptr, "/pw=**** /pwc="},
+                    CHideCase{"/pw=ab /pwd=xyz", nullptr, "/pw=** /pwd=**"},
+                    CHideCase{"/PWD=\"my secret\"", nullptr, "/PWD=\"my secret\""},
+                    CHideCase{"/ppw=abc", nullptr, "/ppw=abc"},
+                    CHideCase{"/UPD /O=x.bup", nullptr, "/UPD /O=x.bup"},
+                    CHideCase{"PWD=secret", "pw", "PWD=****"},
+                    CHideCase{"/pwd", nullptr, "/pwd"},
+                    CHideCase{"", nullptr, ""}));
+
+TEST(HidePassword, RingOfThreeSlots)
+{
+    const char* szFirst = MscHidePassword("a", nullptr);
+    MscHidePassword("b", nullptr);
+    MscHidePassword("c", nullptr);
+    EXPECT_EQ(MscHidePassword("d", nullptr), szFirst);
+    EXPECT_STREQ(szFirst, "d");
+}
+
+TEST(HidePassword, LongTextIsCut)
+{
+    std::string text(400, 'x');
+    EXPECT_EQ(std::string(MscHidePassword(text.c_str(), nullptr)), std::string(259, 'x'));
+}
+
+TEST(LoadStringResource, EleventhCallReusesTheFirstSlot)
+{
+    const char* szFirst = MscLoadStringResource(5700);
+    for (int i = 0; i < 9; ++i)
+        EXPECT_NE(MscLoadStringResource(5701), szFirst);
+    EXPECT_EQ(MscLoadStringResource(5704), szFirst);
+    EXPECT_STREQ(szFirst, "Error");
+}
+
+TEST(CustomResourceToMem, MissingResourceGivesZero)
+{
+    std::unique_ptr<char[]> data;
+    EXPECT_EQ(MscCustomResourceToMem(GetModuleHandleW(nullptr), "BIGTEXT", "NO_SUCH.TXT", data), 0u);
+    EXPECT_EQ(data, nullptr);
+}
+
+struct CSplitCase
+{
+    const char* szPath;
+    const char* szDrive;
+    const char* szDir;
+    const char* szFname;
+    const char* szExt;
+};
+
+class SplitPathTest : public testing::TestWithParam<CSplitCase>
+{
+};
+
+TEST_P(SplitPathTest, Parts)
+{
+    std::string drive, dir, fname, ext;
+    MscSplitPath(GetParam().szPath, &drive, &dir, &fname, &ext);
+    EXPECT_EQ(drive, GetParam().szDrive);
+    EXPECT_EQ(dir, GetParam().szDir);
+    EXPECT_EQ(fname, GetParam().szFname);
+    EXPECT_EQ(ext, GetParam().szExt);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, SplitPathTest,
+    testing::Values(CSplitCase{"C:\\dir\\a.b.c", "C:", "\\dir\\", "a.b", ".c"},
+                    CSplitCase{"B7710.BUP", "", "", "B7710", ".BUP"},
+                    CSplitCase{"sub\\x.nvux", "", "sub\\", "x", ".nvux"},
+                    CSplitCase{"D:name", "D:", "", "name", ""},
+                    // No share answers here: a network path falls back to the standard split.
+                    CSplitCase{"\\\\nosuchserver\\share\\dir\\a.b.c", "", "\\\\nosuchserver\\share\\dir\\",
+                               "a.b", ".c"}));
+
+TEST(SplitPath, AbsentOutputsAreSkipped)
+{
+    std::string ext = "unchanged";
+    MscSplitPath("C:\\x\\file.bup", nullptr, nullptr, nullptr, &ext);
+    EXPECT_EQ(ext, ".bup");
+}
+
+TEST(MakePath, JoinsParts)
+{
+    std::string path;
+    MscMakePath(path, "C:", "\\dir\\", "a", ".bup");
+    EXPECT_EQ(path, "C:\\dir\\a.bup");
+    MscMakePath(path, "\\\\srv\\share", "\\dir\\", "a", ".bup");
+    EXPECT_EQ(path, "\\\\srv\\share\\dir\\a.bup");
+    MscMakePath(path, "C:", "\\dir", nullptr, nullptr);
+    EXPECT_EQ(path, "C:\\dir\\");
+}
+
+TEST(MakeRealPath, ExpandsAndMakesAbsolute)
+{
+    SetEnvironmentVariableA("KRLX_TEST_DIR", "C:\\krlx test");
+    std::string path = "%KRLX_TEST_DIR%\\sub\\..\\log.txt";
+    EXPECT_TRUE(MscMakeRealPath(path));
+    EXPECT_EQ(path, "C:\\krlx test\\log.txt");
+
+    char szCwd[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, szCwd);
+    std::string relative = "flash.log";
+    EXPECT_TRUE(MscMakeRealPath(relative));
+    std::string expected = szCwd;
+    if (expected.back() != '\\')
+        expected += '\\';
+    EXPECT_EQ(relative, expected + "flash.log");
+}
+
+TEST(VersionInfoGet, ReadsTheProgramsRecord)
+{
+    char szPath[MAX_PATH];
+    GetModuleFileNameA(nullptr, szPath, MAX_PATH);
+    CMscVersionInfo info;
+    ASSERT_TRUE(MscVersionInfoGet(szPath, info));
+    EXPECT_EQ(info.fixed.dwFileVersionMS, (6u << 16) | 22u);
+    EXPECT_EQ(info.fixed.dwProductVersionMS, (6u << 16) | 81u);
+    EXPECT_EQ(info.csOriginalFilename, "Korlix.exe");
+    EXPECT_EQ(info.csFeatureName, "BIOS Management (Update & Archive)");
+    EXPECT_EQ(info.csPrivateBuild, "");
+}
+
+TEST(VersionInfoGet, NamedLanguageMustExist)
+{
+    char szPath[MAX_PATH];
+    GetModuleFileNameA(nullptr, szPath, MAX_PATH);
+    CMscVersionInfo info;
+    EXPECT_FALSE(MscVersionInfoGet(szPath, info, {"040704B0"}));
+    EXPECT_EQ(info.fixed.dwFileVersionMS, (6u << 16) | 22u) << "the fixed part is read first";
+    EXPECT_TRUE(MscVersionInfoGet(szPath, info, {"040704B0", "040904B0"}));
+}
+
+TEST(VersionInfoGet, FileWithoutRecord)
+{
+    CTempFile file(".txt");
+    file.Write("no version here");
+    CMscVersionInfo info;
+    EXPECT_FALSE(MscVersionInfoGet(file.Path().c_str(), info));
+}
+}  // namespace

@@ -2,6 +2,7 @@
 // of the program's own executable and version.
 #include "trace/QuillTrace.h"
 
+#include "platform/Msc.h"
 #include "platform/ScopedHandle.h"
 
 #include <cstring>
@@ -64,23 +65,6 @@ bool RegStringRead(HKEY hRoot, const char* szPath, const char* szName, char* szO
         strncpy(szOut, szDefault, nCapacity - 1);
     szOut[nCapacity - 1] = '\0';
     return fFound;
-}
-
-// The fixed part of a file's version record.
-bool FixedVersionGet(const char* szPath, VS_FIXEDFILEINFO& fixed)
-{
-    DWORD dwHandle = 0;
-    DWORD dwSize = GetFileVersionInfoSizeA(szPath, &dwHandle);
-    if (dwSize == 0)
-        return false;
-    std::vector<char> record(dwSize);
-    void* pFixed = nullptr;
-    UINT uLen = 0;
-    if (!GetFileVersionInfoA(szPath, 0, dwSize, record.data()) ||
-        !VerQueryValueA(record.data(), "\\", &pFixed, &uLen) || uLen < sizeof(fixed))
-        return false;
-    memcpy(&fixed, pFixed, sizeof(fixed));
-    return true;
 }
 
 // Copies a key template, replacing %ModuleName% and %ModuleVersion%; "%%" is
@@ -225,10 +209,13 @@ void CCQuillTrace::KeyPathExpand(const char* szTemplate, char* szOut, size_t nCa
     char szModulePath[MAX_PATH];
     const char* szModuleName = ModulePathGet(szModulePath);
     char szVersion[32] = "";
-    VS_FIXEDFILEINFO fixed{};
-    if (szModuleName && FixedVersionGet(szModulePath, fixed))
-        _snprintf(szVersion, sizeof(szVersion), "%u.%2.2u", HIWORD(fixed.dwFileVersionMS),
-                  LOWORD(fixed.dwFileVersionMS));
+    // Only the fixed part counts; it is filled even without a string table.
+    CMscVersionInfo info;
+    if (szModuleName)
+        MscVersionInfoGet(szModulePath, info);
+    if (info.fixed.dwSignature == VS_FFI_SIGNATURE)
+        _snprintf(szVersion, sizeof(szVersion), "%u.%2.2u", HIWORD(info.fixed.dwFileVersionMS),
+                  LOWORD(info.fixed.dwFileVersionMS));
     KeyTemplateExpand(szTemplate, szModuleName ? szModuleName : "", szVersion, szOut, nCapacity);
 }
 

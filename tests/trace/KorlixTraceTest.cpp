@@ -50,6 +50,20 @@ protected:
         return RecordLines(TraceFileRead(Path(name)).text);
     }
     std::vector<std::string> Names() const { return DirNames(m_dir.Path()); }
+    // Runs a check once without and once with history, each with the trace
+    // file in a fresh folder.
+    template <typename Check>
+    void ForBothHistories(Check check)
+    {
+        for (DWORD dwHistory : {0, 1})
+        {
+            SCOPED_TRACE(dwHistory);
+            CTempDir dir;
+            m_values.String("TraceFile", dir.File("Trace.trc"));
+            m_values.Dword("TraceKeepHistory", dwHistory);
+            check(dir, dwHistory);
+        }
+    }
 
     CTempDir m_dir;
     CRegValues m_values{g_szKorlixKey};
@@ -174,12 +188,7 @@ TEST_F(KorlixTraceTest, SizeLimitSwitchesFiles)
 {
     Enable(3);
     m_values.Dword("TraceLimitSize", 100);
-    for (DWORD dwHistory : {0, 1})
-    {
-        SCOPED_TRACE(dwHistory);
-        CTempDir dir;
-        m_values.String("TraceFile", dir.File("Trace.trc"));
-        m_values.Dword("TraceKeepHistory", dwHistory);
+    ForBothHistories([&](const CTempDir& dir, DWORD dwHistory) {
         FileWrite(dir.File("Trace_000.trc"), "old");
         FileWrite(dir.File("Trace_001.trc"), "old");
         Run();
@@ -198,12 +207,12 @@ TEST_F(KorlixTraceTest, SizeLimitSwitchesFiles)
         if (!dwHistory)
         {
             EXPECT_EQ(names, (std::vector<std::string>{"Trace.trc", "Trace_000.trc", "Trace_001.trc"}));
-            continue;
+            return;
         }
         EXPECT_EQ(Tail(first[0]).find("<global>|main|Internal|BUILD INFORMATION"), 0u);
         for (size_t i = 3; i < names.size(); ++i)
             EXPECT_EQ(RecordLines(TraceFileRead(dir.File(names[i])).text).size(), 1u) << names[i];
-    }
+    });
 }
 
 // An existing file is older than any time limit at the first record.
@@ -211,12 +220,7 @@ TEST_F(KorlixTraceTest, TimeLimitStartsEachRunWithANewFile)
 {
     Enable(3);
     m_values.Dword("TraceLimitTime", 60);
-    for (DWORD dwHistory : {0, 1})
-    {
-        SCOPED_TRACE(dwHistory);
-        CTempDir dir;
-        m_values.String("TraceFile", dir.File("Trace.trc"));
-        m_values.Dword("TraceKeepHistory", dwHistory);
+    ForBothHistories([&](const CTempDir& dir, DWORD dwHistory) {
         std::string old(g_szOldFile, sizeof(g_szOldFile) - 1);
         FileWrite(dir.File("Trace.trc"), old);
         FileWrite(dir.File("Trace_000.trc"), "older");
@@ -233,7 +237,7 @@ TEST_F(KorlixTraceTest, TimeLimitStartsEachRunWithANewFile)
         ASSERT_FALSE(records.empty());
         EXPECT_EQ(Tail(records.front()).find("<global>|main|Internal|BUILD INFORMATION"), 0u);
         EXPECT_EQ(Tail(records.back()), g_szLeaveTail);
-    }
+    });
 }
 
 // The first record of the run tries the time switch; the move fails, and

@@ -21,29 +21,29 @@ CRegValues::~CRegValues()
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, it->c_str());
 }
 
-// Creates the key and every missing key above it, remembering the new ones.
-bool CRegValues::KeyCreate()
+// Creates the key and every missing key above it, remembering the new ones;
+// returns the key open for setting values.
+CCUniqueHKey CRegValues::KeyCreate()
 {
+    CCUniqueHKey key;
     for (size_t nEnd = 0; nEnd != std::string::npos;)
     {
         nEnd = m_keyPath.find('\\', nEnd + 1);
         std::string path = m_keyPath.substr(0, nEnd);
-        CCUniqueHKey key;
         DWORD dwDisposition = 0;
-        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_READ, nullptr, key.put(),
-                            &dwDisposition) != ERROR_SUCCESS)
-            return false;
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                            key.put(), &dwDisposition) != ERROR_SUCCESS)
+            return CCUniqueHKey();
         if (dwDisposition == REG_CREATED_NEW_KEY)
             m_createdKeys.push_back(path);
     }
-    return true;
+    return key;
 }
 
 void CRegValues::Raw(const char* szName, DWORD dwType, const void* pData, DWORD dwSize)
 {
-    CCUniqueHKey key;
-    if (!KeyCreate() ||
-        RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_keyPath.c_str(), 0, KEY_SET_VALUE, key.put()) != ERROR_SUCCESS ||
+    CCUniqueHKey key = KeyCreate();
+    if (!key ||
         RegSetValueExA(key.get(), szName, 0, dwType, static_cast<const BYTE*>(pData), dwSize) != ERROR_SUCCESS)
     {
         ADD_FAILURE() << "cannot set " << m_keyPath << "\\" << szName;

@@ -3,6 +3,8 @@
 // the prefix's registry.
 #pragma once
 
+#include "platform/ScopedHandle.h"
+
 #include <windows.h>
 
 #include <string>
@@ -22,7 +24,7 @@ public:
     void Raw(const char* szName, DWORD dwType, const void* pData, DWORD dwSize);
 
 private:
-    bool KeyCreate();
+    CCUniqueHKey KeyCreate();
 
     std::string m_keyPath;
     std::vector<std::string> m_createdKeys;

@@ -1,6 +1,7 @@
 #include "trace/TraceFiles.h"
 
 #include "support/TempFiles.h"
+#include "trace/QuillTrace.h"
 
 #include "platform/ScopedHandle.h"
 
@@ -93,6 +94,22 @@ std::string IdText(unsigned long nId)
     char szId[16];
     snprintf(szId, sizeof(szId), "%04lu", nId);
     return szId;
+}
+
+std::string FallbackWarning(unsigned long dwError)
+{
+    char szCode[16];
+    snprintf(szCode, sizeof(szCode), "0x%8.8lx", dwError);
+    return std::string("31.12.2030 23:59:59.999\t9999\t9999\twarning\tCCQuillTrace\tFileSwitch\tInternal\t"
+                       "MoveFileExW returned last error ") +
+           szCode + ", " + CCQuillTrace::ErrorText(dwError);
+}
+
+std::string FallbackError(const std::string& switchName)
+{
+    return "31.12.2030 23:59:59.999\t9999\t9999\terror\tCCQuillTrace\tFileSwitch\tException\t"
+           "MoveFileExW could not create file '" +
+           switchName + "'";
 }
 
 std::string AfterTime(const std::string& line)

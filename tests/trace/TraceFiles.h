@@ -28,5 +28,8 @@ std::vector<std::string> Columns(const std::string& line);
 std::vector<std::string> DirNames(const std::string& dir);
 // "%04u", as the id columns show process and thread ids.
 std::string IdText(unsigned long nId);
+// The two records a failed file switch writes into the current file.
+std::string FallbackWarning(unsigned long dwError);
+std::string FallbackError(const std::string& switchName);
 // The record columns after the time column: "\tpid\ttid\tlevel..." of a line.
 std::string AfterTime(const std::string& line);

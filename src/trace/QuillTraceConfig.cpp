@@ -105,14 +105,15 @@ void KeyTemplateExpand(const char* szTemplate, const char* szModuleName, const c
             }
             break;
         case eName:
-            if (*p != '%')
-                break;
-            size_t nName = static_cast<size_t>(p - pName);
-            if (isName(pName, nName, "ModuleName"))
-                put(szModuleName, strlen(szModuleName));
-            else if (isName(pName, nName, "ModuleVersion"))
-                put(szVersion, strlen(szVersion));
-            eState = eCopying;
+            if (*p == '%')
+            {
+                size_t nName = static_cast<size_t>(p - pName);
+                if (isName(pName, nName, "ModuleName"))
+                    put(szModuleName, strlen(szModuleName));
+                else if (isName(pName, nName, "ModuleVersion"))
+                    put(szVersion, strlen(szVersion));
+                eState = eCopying;
+            }
             break;
         }
     }
@@ -228,8 +229,7 @@ void CCQuillTrace::FileNameExpand(const char* szFileName)
     if (dwLen == 0 || dwLen > sizeof(szExpanded))
         return;
     szExpanded[MAX_PATH - 1] = '\0';
-    if (!MultiByteToWideChar(CP_ACP, 0, szExpanded, -1, m_pszFileName, MAX_PATH))
-        return;
+    MultiByteToWideChar(CP_ACP, 0, szExpanded, -1, m_pszFileName, MAX_PATH);
     FileNameTokens();
 }
 

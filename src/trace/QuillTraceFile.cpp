@@ -6,7 +6,6 @@
 #include "platform/ScopedHandle.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <cwchar>
 #include <memory>

@@ -90,8 +90,7 @@ protected:
     }
     void TearDown() override { SetCurrentDirectoryA(m_szOldDir); }
 
-    static CTracePtr Create(const char* szTemplate = g_szCaseKey,
-                                                unsigned nFlags = g_nProcessFlags)
+    static CTracePtr Create(const char* szTemplate = g_szCaseKey, unsigned nFlags = g_nProcessFlags)
     {
         return CTracePtr(new CCQuillTrace(szTemplate, nFlags, "CCQuillTrace_PID_", g_szTestBase));
     }

@@ -105,6 +105,7 @@ TEST_F(KorlixTraceTest, DefaultFileInTheWorkingDirectory)
     {
         EXPECT_TRUE(std::regex_match(AfterTime(record), ids)) << record;
         EXPECT_EQ(Columns(record)[1], pid);
+        EXPECT_EQ(std::count(record.begin(), record.end(), '\t'), 8) << record;
     }
     const std::string buildInfo = "<global>|main|Internal|BUILD INFORMATION|RELEASE (amd64); TIME=";
     EXPECT_EQ(Tail(records.front()).substr(0, buildInfo.size()), buildInfo);

@@ -208,28 +208,6 @@ TEST_F(QuillTraceTest, LockIsTakenOnlyForWrittenRecords)
     EXPECT_TRUE(lock) << lockName;
 }
 
-TEST_F(QuillTraceTest, ModuleColumnFollowsGlobalEnable)
-{
-    const struct
-    {
-        DWORD dwGlobal;
-        const char* szColumns;
-    } rgCases[] = {{0, "\tInfo\tCCRegKey\tOpen\tLeave\tdone\tbReturn: 1"},
-                   {1, "\tInfo\ttrace_tests.exe\tCCRegKey\tOpen\tLeave\tdone\tbReturn: 1"}};
-    for (const auto& c : rgCases)
-    {
-        SCOPED_TRACE(c.dwGlobal);
-        DeleteFileA(m_dir.File("Trace.trc").c_str());
-        Enable(4);
-        m_values.Dword("TraceGlobalEnable", c.dwGlobal);
-        Create()->Trace(eTrcInfo, "CCRegKey::Open", "Leave", "done", "bReturn: %d", 1);
-        std::vector<std::string> lines = Lines();
-        ASSERT_EQ(lines.size(), 1u);
-        EXPECT_EQ(AfterTime(lines[0]), IdsText() + c.szColumns);
-        EXPECT_EQ(std::count(lines[0].begin(), lines[0].end(), '\t'), c.dwGlobal ? 9 : 8);
-    }
-}
-
 TEST_F(QuillTraceTest, BufferDoublesForALongDetailAndNeverShrinks)
 {
     Enable(1);

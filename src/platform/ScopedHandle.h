@@ -78,6 +78,12 @@ using CCUniqueFile = CCUnique<CCFileHandleTraits>;                        // INV
 using CCUniqueHKey = CCUnique<CCHandleTraits<HKEY, CCCloseKey>>;
 using CCUniqueModule = CCUnique<CCHandleTraits<HMODULE, CCFreeLibrary>>;
 using CCUniqueLocal = CCUnique<CCHandleTraits<HLOCAL, CCLocalFree>>;
+// A directory search; INVALID_HANDLE_VALUE when empty.
+struct CCFindHandleTraits : CCFileHandleTraits
+{
+    static void Close(HANDLE h) { FindClose(h); }
+};
+using CCUniqueFind = CCUnique<CCFindHandleTraits>;
 
 // Reference-counted COM pointer.
 template <typename T>

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 
@@ -17,7 +18,9 @@ enum ETraceLevel : unsigned
     eTrcVerboseCC = 6,
 };
 
-class CCQuillTrace
+// Final: the layout, two virtual slots included, is shared with other
+// modules, so nothing may derive from it.
+class CCQuillTrace final
 {
 public:
     // keyTemplate: registry key below baseKey ("%ModuleName%\%ModuleVersion%");
@@ -32,14 +35,15 @@ public:
     // when that one is already tracing; else publishes this object.
     virtual bool AttachToHost(const char* szExportName, CCQuillTrace* pSelf,
                               CCQuillTrace** ppExportVariable);
-    // Slot 1: reads the configuration from the registry.
-    virtual void Configure();
+    // Slot 1: reads the configuration from HKEY_LOCAL_MACHINE\baseKey+keyTemplate.
+    virtual void Configure(const char* szKeyTemplate, unsigned nFlags, const char* szBaseKey);
 
     void Trace(unsigned nLevel, const char* szFunction, const char* szLabel, const char* szText,
                const char* szFormat, ...);
     void TraceBuildInfo(unsigned nLevel, const char* szFunction, const char* szLabel);
 
-    static HMODULE GetModuleHandleRaw();
+    // Base address of the module that holds the trace code.
+    HMODULE GetModuleHandleRaw();
 
     // Text of an HRESULT or system error code, in a static buffer of its own.
     static const char* ErrorText(DWORD dwCode);
@@ -67,6 +71,46 @@ public:
     uint8_t m_fEnabled = 0;
     uint8_t m_fModuleColumn = 0;
     uint8_t m_fInfoShown = 0;
+
+private:
+    struct CPayload;
+
+    // Records (QuillTrace.cpp).
+    bool LevelLock(unsigned nLevel);
+    void LockCreate();
+    void LockRelease();
+    bool RecordFormat(unsigned nLevel, const char* szFunction, const char* szLabel,
+                      const char* szText, const char* szFormat, va_list args);
+    void RecordEnd();
+    bool BufferAppend(const char* szFormat, ...);
+    bool BufferAppendV(const char* szFormat, va_list args);
+    bool BufferGrow(size_t nNeeded);
+    bool BufferResize(uint32_t nNewSize);
+    void SettingsAdopt(const CCQuillTrace& host);
+    const char* ModulePathGet(char (&szPath)[MAX_PATH]);
+    void ModuleNameSet();
+
+    // Configuration (QuillTraceConfig.cpp).
+    void ConfigRead(HKEY hRoot, const char* szPath, unsigned nFlags);
+    void ResetSettings();
+    void ApplyFlags(unsigned nFlags);
+    void KeyPathExpand(const char* szTemplate, char* szOut, size_t nCapacity);
+    void FileNameExpand(const char* szFileName);
+    void FileNameTokens();
+    void ShowEnableInfo();
+
+    // Files (QuillTraceFile.cpp).
+    void Flush();
+    void WriteText(const wchar_t* szText);
+    void PayloadWrite(const CPayload& payload);
+    void PayloadAppend(const CPayload& payload);
+    void FileInitCheck();
+    bool LimitCheck(const CPayload& payload);
+    bool FileSwitch(const CPayload& payload);
+    void SwitchNameBuild(wchar_t* szOut, size_t nCapacity);
+    void FallbackWrite(const char* szFormat, ...);
+    void FileCreate();
+    static bool FileExists(const wchar_t* szName);
 };
 
 // The process trace object and the exported pointer to it.

@@ -1,6 +1,6 @@
 // Command lines end to end: exit code, console bytes and, for runs that
 // reach the engine, the command line the engine receives.
-#include "support/RegistryFixture.h"
+#include "support/RegValues.h"
 #include "support/KorlixProcess.h"
 #include "support/KorlixTexts.h"
 #include "support/TempFiles.h"
@@ -251,9 +251,8 @@ class ExtensionRunTest : public testing::TestWithParam<CExtensionCase>
 TEST_P(ExtensionRunTest, AppendedToEveryRun)
 {
     const CExtensionCase& c = GetParam();
-    std::string extension = c.szExtension;
-    CTestRegistryValue value(g_szConsumerKey, "CommandLineExt", REG_SZ, extension.c_str(),
-                             static_cast<DWORD>(extension.size() + 1));
+    CRegValues values(g_szConsumerKey);
+    values.String("CommandLineExt", c.szExtension);
     CommandLineRun run;
     CKorlixRun result = run.Run(c.szArguments);
     EXPECT_EQ(result.dwExitCode, c.dwExitCode);

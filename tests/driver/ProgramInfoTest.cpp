@@ -1,5 +1,5 @@
 #include "driver/ProgramInfo.h"
-#include "support/RegistryFixture.h"
+#include "support/RegValues.h"
 
 #include <gtest/gtest.h>
 
@@ -9,11 +9,6 @@ namespace
 {
 constexpr char g_szAmbrelKey[] = "SOFTWARE\\Tervane\\Ambrel";
 constexpr char g_szAmbrelKeyOld[] = "SOFTWARE\\Tervane Morlund Computers\\Ambrel";
-
-CTestRegistryValue StringValue(const char* szKey, const char* szName, const std::string& text)
-{
-    return CTestRegistryValue(szKey, szName, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
-}
 
 struct CInfo
 {
@@ -40,14 +35,16 @@ TEST(ProgramInfo, TextsFromTheVersionRecord)
 
 TEST(ProgramInfo, SuiteVersionFromTheRegistryIsShownUnchanged)
 {
-    CTestRegistryValue value = StringValue(g_szAmbrelKey, "AmbrelVersion", "7.10 (build 12)");
+    CRegValues values(g_szAmbrelKey);
+    values.String("AmbrelVersion", "7.10 (build 12)");
     EXPECT_EQ(Extract(false).nameAndVersion, "Korlix Version 7.10 (build 12)");
     EXPECT_EQ(Extract(true).nameAndVersion, "Korlix Version 6.81");
 }
 
 TEST(ProgramInfo, InstantVariantReadsItsOwnValue)
 {
-    CTestRegistryValue value = StringValue(g_szAmbrelKey, "AmbrelInstantVersion", "2.3");
+    CRegValues values(g_szAmbrelKey);
+    values.String("AmbrelInstantVersion", "2.3");
     EXPECT_EQ(Extract(true).nameAndVersion, "Korlix Version 2.3");
     EXPECT_EQ(Extract(false).nameAndVersion, "Korlix Version 6.81");
 }
@@ -60,9 +57,11 @@ TEST(ProgramInfo, OldKeyOnlyWhenTheNewOneIsMissing)
         RegCloseKey(hKey);
         GTEST_SKIP() << "the suite key is installed on this machine";
     }
-    CTestRegistryValue old = StringValue(g_szAmbrelKeyOld, "AmbrelVersion", "5.0");
+    CRegValues old(g_szAmbrelKeyOld);
+    old.String("AmbrelVersion", "5.0");
     EXPECT_EQ(Extract(false).nameAndVersion, "Korlix Version 5.0");
-    CTestRegistryValue other = StringValue(g_szAmbrelKey, "Other", "x");
+    CRegValues other(g_szAmbrelKey);
+    other.String("Other", "x");
     EXPECT_EQ(Extract(false).nameAndVersion, "Korlix Version 6.81");
 }
 

@@ -1,7 +1,7 @@
 // Elevation: in-process for this (elevated) test program, end to end for a
 // child started with the limited linked token.
 #include "platform/Elevation.h"
-#include "support/RegistryFixture.h"
+#include "support/RegValues.h"
 #include "support/KorlixProcess.h"
 #include "support/TempFiles.h"
 
@@ -31,8 +31,8 @@ class IgnoreRegkeyTest : public testing::TestWithParam<CIgnoreCase>
 TEST_P(IgnoreRegkeyTest, ReadsFourBytes)
 {
     const CIgnoreCase& c = GetParam();
-    CTestRegistryValue value(g_szCommonKey, "IgnoreElevationCheck", c.dwType, c.data.data(),
-                             static_cast<DWORD>(c.data.size()));
+    CRegValues values(g_szCommonKey);
+    values.Raw("IgnoreElevationCheck", c.dwType, c.data.data(), static_cast<DWORD>(c.data.size()));
     EXPECT_EQ(CCElevation::IsIgnoreRegkeySet(), c.fSet);
 }
 
@@ -79,7 +79,8 @@ TEST_F(LimitedRunTest, NotElevatedExits22WithoutTheEngine)
 
 TEST_F(LimitedRunTest, OverrideValueLetsItRun)
 {
-    CTestRegistryValue value = CTestRegistryValue::Dword(g_szCommonKey, "IgnoreElevationCheck", 1);
+    CRegValues values(g_szCommonKey);
+    values.Dword("IgnoreElevationCheck", 1);
     CKorlixRun run = RunLimited("/UPD");
     EXPECT_EQ(run.dwExitCode, 7u);
     EXPECT_EQ(run.err, "");
@@ -87,7 +88,8 @@ TEST_F(LimitedRunTest, OverrideValueLetsItRun)
 
 TEST_F(LimitedRunTest, OverrideValueZeroKeepsTheCheck)
 {
-    CTestRegistryValue value = CTestRegistryValue::Dword(g_szCommonKey, "IgnoreElevationCheck", 0);
+    CRegValues values(g_szCommonKey);
+    values.Dword("IgnoreElevationCheck", 0);
     EXPECT_EQ(RunLimited("/UPD").dwExitCode, 22u);
 }
 }  // namespace

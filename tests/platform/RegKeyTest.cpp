@@ -1,5 +1,5 @@
 #include "platform/RegKey.h"
-#include "support/RegistryFixture.h"
+#include "support/RegValues.h"
 
 #include <gtest/gtest.h>
 
@@ -50,9 +50,14 @@ TEST(RegKey, KeyWithoutRootNeverOpens)
 class RegKeyValueTest : public testing::Test
 {
 protected:
-    CTestRegistryValue m_text{g_szTestKey, "Text", REG_SZ, "6.81 SP1", 9};
-    CTestRegistryValue m_binary{g_szTestKey, "Binary", REG_BINARY, "abc", 3};
-    CTestRegistryValue m_number = CTestRegistryValue::Dword(g_szTestKey, "Number", 7);
+    void SetUp() override
+    {
+        m_values.String("Text", "6.81 SP1");
+        m_values.Raw("Binary", REG_BINARY, "abc", 3);
+        m_values.Dword("Number", 7);
+    }
+
+    CRegValues m_values{g_szTestKey};
 };
 
 TEST_F(RegKeyValueTest, ReadsAStringAfterAskingForItsSize)

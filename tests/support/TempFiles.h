@@ -20,5 +20,28 @@ private:
     std::string m_path;
 };
 
+// A new empty folder in the temporary folder, removed with everything in it
+// when the owner goes.
+class CTempDir
+{
+public:
+    CTempDir();
+    ~CTempDir();
+    CTempDir(const CTempDir&) = delete;
+    CTempDir& operator=(const CTempDir&) = delete;
+
+    const std::string& Path() const { return m_path; }
+    // The full path of a name inside the folder.
+    std::string File(const std::string& name) const { return m_path + "\\" + name; }
+
+private:
+    std::string m_path;
+};
+
+// A whole file's bytes (empty when it cannot be read), and a file with
+// exactly these bytes.
+std::string FileBytes(const std::string& path);
+void FileWrite(const std::string& path, const std::string& bytes);
+
 // The lines of a text, split at line feeds (no empty last line).
 std::string::size_type LinesCount(const std::string& text);

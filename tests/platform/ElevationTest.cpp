@@ -77,6 +77,22 @@ TEST_F(LimitedRunTest, NotElevatedExits22WithoutTheEngine)
     EXPECT_EQ(m_record.Read(), "");
 }
 
+TEST_F(LimitedRunTest, QuietModeSuppressesTheMessage)
+{
+    CKorlixRun run = RunLimited("/UPD /S");
+    EXPECT_EQ(run.dwExitCode, 22u);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, "");
+}
+
+TEST_F(LimitedRunTest, OwnAnswersNeedNoElevation)
+{
+    CKorlixRun run = RunLimited("/UPD /NVU");
+    EXPECT_EQ(run.dwExitCode, 4u);
+    EXPECT_EQ(RunLimited("/SYNTAX /UPD").dwExitCode, 0u);
+    EXPECT_EQ(RunLimited("/E").dwExitCode, 0u);
+}
+
 TEST_F(LimitedRunTest, OverrideValueLetsItRun)
 {
     CRegValues values(g_szCommonKey);

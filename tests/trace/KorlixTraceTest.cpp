@@ -25,10 +25,10 @@ class KorlixTraceTest : public testing::Test
 protected:
     // The program runs in the test folder, so that the default "Trace.trc"
     // lands there.
-    CKorlixRun Run(const std::string& script = "")
+    CKorlixRun Run(const std::string& script = "", const std::string& arguments = "/UPD")
     {
         CKorlixStart start;
-        start.arguments = "/UPD";
+        start.arguments = arguments;
         start.workingDirectory = m_dir.Path();
         start.environment["KRLX_TRACE_DIR"] = m_dir.Path();
         if (!script.empty())
@@ -284,6 +284,24 @@ TEST_F(KorlixTraceTest, FailedSwitchWritesFallbackRecords)
         EXPECT_EQ(LinesCount(text), TraceLines(text).size());
         EXPECT_EQ(Occurrences(text, "\tFileSwitch\t"), c.fDirectory ? 1u : 2u);
     }
+}
+
+// Every record that may hold a command line is masked first, including the
+// registry extension and the engine's command lines.
+TEST_F(KorlixTraceTest, PasswordsNeverReachTheTrace)
+{
+    Enable(6);
+    CRegValues extension("SOFTWARE\\Tervane\\Ambrel\\Consumer\\Korlix.exe");
+    extension.String("CommandLineExt", "/W");
+    ASSERT_EQ(Run(g_szErrorScript, "/UPD \"/PWD=topsecret\" /pwc=hush%s").dwExitCode, 2u);
+    std::string text = TraceFileRead(Path()).text;
+    for (const char* szClear : {"secret", "hush"})
+    {
+        size_t nPos = text.find(szClear);
+        EXPECT_EQ(nPos, std::string::npos) << text.substr(nPos < 200 ? 0 : nPos - 200, 300);
+    }
+    EXPECT_NE(text.find("argv[2] = '/PWD=****'"), std::string::npos);
+    EXPECT_NE(text.find("CmdLine='/UPD \"/PWD=****\" /pwc= /W /krlxver=6.22.89.0'"), std::string::npos);
 }
 
 TEST_F(KorlixTraceTest, ProcessAndThreadIdsInTheFileName)

@@ -37,7 +37,18 @@ int main()
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(g_szKorlix, &cmdLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
+    // Wine now and then fails a process start with an internal error under
+    // load; a second attempt succeeds.
+    BOOL fStarted = FALSE;
+    for (int nAttempt = 0; nAttempt < 3 && !fStarted; ++nAttempt)
+    {
+        if (nAttempt)
+            Sleep(200);
+        fStarted = CreateProcessW(g_szKorlix, &cmdLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+        if (!fStarted && GetLastError() != ERROR_INTERNAL_ERROR)
+            break;
+    }
+    if (!fStarted)
     {
         fprintf(stderr, "KorlixRun: cannot start Korlix.exe (error %lu)\n", GetLastError());
         return 255;

@@ -83,21 +83,30 @@ CKorlixRun KorlixRun(const CKorlixStart& start)
     std::string env = EnvironmentBlock(start.environment);
     const char* szDir = start.workingDirectory.empty() ? nullptr : start.workingDirectory.c_str();
 
-    BOOL fStarted;
+    CCUniqueHandle limited;
     if (start.fLimited)
     {
-        CCUniqueHandle limited = LimitedTokenGet();
+        limited = LimitedTokenGet();
         if (!limited)
         {
             ADD_FAILURE() << "no linked token";
             return run;
         }
-        fStarted = CreateProcessAsUserA(limited.get(), g_szInstalledKorlix, &cmdLine[0], nullptr,
-                                        nullptr, TRUE, 0, &env[0], szDir, &si, &pi);
     }
-    else
-        fStarted = CreateProcessA(g_szInstalledKorlix, &cmdLine[0], nullptr, nullptr, TRUE, 0, &env[0],
-                                  szDir, &si, &pi);
+    // Under load Wine now and then fails a process start with an internal
+    // error; a second attempt succeeds.
+    BOOL fStarted = FALSE;
+    for (int nAttempt = 0; nAttempt < 3 && !fStarted; ++nAttempt)
+    {
+        if (nAttempt)
+            Sleep(200);
+        fStarted = limited ? CreateProcessAsUserA(limited.get(), g_szInstalledKorlix, &cmdLine[0], nullptr,
+                                                  nullptr, TRUE, 0, &env[0], szDir, &si, &pi)
+                           : CreateProcessA(g_szInstalledKorlix, &cmdLine[0], nullptr, nullptr, TRUE, 0,
+                                            &env[0], szDir, &si, &pi);
+        if (!fStarted && GetLastError() != ERROR_INTERNAL_ERROR)
+            break;
+    }
     if (!fStarted)
     {
         ADD_FAILURE() << "cannot start Korlix.exe, error " << GetLastError();

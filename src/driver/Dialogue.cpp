@@ -44,20 +44,6 @@ void CallFailTrace(const char* szText, HRESULT hr)
 }
 }  // namespace
 
-HRESULT DiDEreveCreate(CCComPtr<IUnknown>& engine)
-{
-    std::wstring progId(g_szDiDEreveProgID, g_szDiDEreveProgID + sizeof(g_szDiDEreveProgID) - 1);
-    CLSID clsid;
-    HRESULT hr = CLSIDFromProgID(progId.c_str(), &clsid);
-    if (FAILED(hr))
-        return hr;
-    CCComPtr<IUnknown> created;
-    hr = CoCreateInstance(clsid, nullptr, g_dwDiDEreveClsCtx, IID_IUnknown, created.put_void());
-    if (SUCCEEDED(hr))
-        engine = std::move(created);
-    return hr;
-}
-
 void DiDEreveDialogueRun(IDiDEreveObj* pEngine, const std::string& cmdLine,
                          const std::string& cmdLineOri)
 {

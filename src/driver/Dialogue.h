@@ -7,9 +7,6 @@
 
 #include <string>
 
-// Creates the engine from its ProgID.
-HRESULT DiDEreveCreate(CCComPtr<IUnknown>& engine);
-
 // Runs the whole dialogue; every output goes to the formatter and changes
 // the exit flags.
 void DiDEreveDialogueRun(IDiDEreveObj* pEngine, const std::string& cmdLine,

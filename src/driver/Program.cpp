@@ -1,6 +1,7 @@
 #include "driver/Program.h"
 
 #include "cmdline/KorlixCmdLine.h"
+#include "component/Assembly.h"
 #include "component/ComponentInterfaces.h"
 #include "driver/CmdLineExt.h"
 #include "driver/Dialogue.h"
@@ -88,22 +89,27 @@ bool ElevationRequire()
     return false;
 }
 
-// Creates the engine and runs the dialogue with it; the engine is released
-// before this returns.
-void EngineRun(CKorlixCmdLine& cmd, const char* szArgv0)
+// Creates the engine through the component model; false when it could not
+// be created. A reference handed out despite a failure stays in `engine`.
+bool EngineCreate(CCComPtr<IUnknown>& engine)
 {
-    CCComPtr<IUnknown> engine;
-    HRESULT hr = DiDEreveCreate(engine);
+    HRESULT hr = g_assembly.CoCreateInstance(g_szDiDEreveProgID, engine.put_void(), nullptr, g_dwDiDEreveClsCtx,
+                                             IID_IUnknown);
     if (FAILED(hr))
     {
         KRLX_TRACE(eTrcError, "main", "Internal", "Business logic library not initialized",
                    "Instance of %s missing, hr=0x%8.8lx '%s'", g_szDiDEreveProgID,
                    static_cast<unsigned long>(hr), MscErrorTextGet(hr));
         g_exitFlags.Or(CExitFlags::eGeneralError);
-        return;
+        return false;
     }
     KRLX_TRACE(eTrcInfo, "main", "Internal", "Provider is initialized", "");
+    return true;
+}
 
+// Hands the engine the command line and runs the dialogue with it.
+void EngineDialogueRun(IUnknown* pEngine, CKorlixCmdLine& cmd, const char* szArgv0)
+{
     std::string commandLine, cmdLineOri, cmdLine;
     GetCommandLineExt(commandLine);
     EngineCmdLineBuild(commandLine, szArgv0, cmd, g_programInfo.csFileVersion, cmdLineOri, cmdLine);
@@ -112,11 +118,34 @@ void EngineRun(CKorlixCmdLine& cmd, const char* szArgv0)
                "\nCmdLine='%s'\ncsCmdLineOri='%s'", maskedCmdLine.c_str(), MscHidePassword(cmdLineOri.c_str()));
 
     // The IUnknown the engine hands out is its engine interface.
-    DiDEreveDialogueRun(reinterpret_cast<IDiDEreveObj*>(engine.get()), cmdLine, cmdLineOri);
+    DiDEreveDialogueRun(reinterpret_cast<IDiDEreveObj*>(pEngine), cmdLine, cmdLineOri);
+}
 
+// Creates the engine, runs the dialogue and releases whatever engine
+// reference exists before this returns.
+void EngineRun(CKorlixCmdLine& cmd, const char* szArgv0)
+{
+    CCComPtr<IUnknown> engine;
+    if (EngineCreate(engine))
+        EngineDialogueRun(engine.get(), cmd, szArgv0);
+    if (!engine)
+        return;
     KRLX_TRACE(eTrcInfo, "main", "Internal", "Releasing DiDEreve", "");
     engine.reset();
     Sleep(g_dwReleasePause);
+}
+
+// Loads the configuration and the dependency tables.
+bool ComponentModelInitialize()
+{
+    if (!g_assembly.Initialize())
+    {
+        KRLX_TRACE(eTrcError, "main", "Internal", "g_assembly.Initialize failed", "");
+        g_exitFlags.Or(CExitFlags::eGeneralError);
+        return false;
+    }
+    TrcOutDependencyTables(g_assembly);
+    return true;
 }
 
 // Everything after COM is up; returns when the run is over.
@@ -166,7 +195,7 @@ void CommandRun(int argc, char* argv[], const std::string& argumentText)
         return BigTextShow(HelpTextLoad, fInstant);
     if (cmd.FrontEndOptionExists(eErrorLevels))
         return BigTextShow(ErrorLevelTextLoad, fInstant);
-    if (!ElevationRequire())
+    if (!ElevationRequire() || !ComponentModelInitialize())
         return;
     setlocale(LC_ALL, ".ACP");
     if (!g_fQuiet)

@@ -1,9 +1,12 @@
 // The program's own texts: name and version, copyright, description and file
 // version from its version record, the help and exit-code texts, the
-// installed suite version and the key prompt.
+// installed suite version, the key prompt and the dump of the dependency
+// tables.
 #pragma once
 
 #include <string>
+
+class CCAssembly;
 
 struct CProgramInfo
 {
@@ -34,3 +37,7 @@ public:
     static bool RegistryVersionGet(std::string& version);
     static bool RegistryInstantVersionGet(std::string& version);
 };
+
+// Writes the component model's identity maps into the trace (only when
+// tracing is on).
+void TrcOutDependencyTables(CCAssembly& assembly);

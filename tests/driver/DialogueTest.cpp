@@ -48,7 +48,7 @@ TEST_F(DialogueTest, SeveralContinueRoundsUntilJobDone)
         "call\nend\n"
         "call\nout <eJobDone>1046\\n\nstatus 1\nend\n");
     EXPECT_EQ(run.dwExitCode, 1046u);
-    EXPECT_EQ(Events(), (CEventList{"create", "execute", "continue", "continue", "continue", "release"}));
+    EXPECT_EQ(Events(), (CEventList{"create", "init", "execute", "continue", "continue", "continue", "release"}));
 }
 
 TEST_F(DialogueTest, JobDoneCodeIsTheExitCode)
@@ -61,14 +61,14 @@ TEST_F(DialogueTest, BlocksUsedUpEndThePolling)
     CKorlixRun run = Run("call\nout <eWarning> careful\\n\nend\n");
     EXPECT_EQ(run.dwExitCode, 1u);
     // The one Continue after the last block answers status 1.
-    EXPECT_EQ(Events(), (CEventList{"create", "execute", "continue", "release"}));
+    EXPECT_EQ(Events(), (CEventList{"create", "init", "execute", "continue", "release"}));
 }
 
 TEST_F(DialogueTest, EmptyPollsContinueUntilTheStatusChanges)
 {
     CKorlixRun run = Run("call\nend\ncall\nend\ncall\nend\ncall\nend\ncall\nstatus 1\nend\n");
     EXPECT_EQ(run.dwExitCode, 0u);
-    EXPECT_EQ(Events(), (CEventList{"create", "execute", "continue", "continue", "continue", "continue",
+    EXPECT_EQ(Events(), (CEventList{"create", "init", "execute", "continue", "continue", "continue", "continue",
                                 "release"}));
 }
 
@@ -77,7 +77,7 @@ TEST_F(DialogueTest, FailedExecuteGivesGeneralErrorWithoutContinue)
     CKorlixRun run = Run("call\nhr 0x80004005\nout <eJobDone>7\\n\nend\ncall\nstatus 1\nend\n");
     EXPECT_EQ(run.dwExitCode, 2u);
     EXPECT_EQ(run.out, g_signOn);
-    EXPECT_EQ(Events(), (CEventList{"create", "execute", "release"}));
+    EXPECT_EQ(Events(), (CEventList{"create", "init", "execute", "release"}));
 }
 
 TEST_F(DialogueTest, UnreadableScriptFailsExecute)
@@ -86,7 +86,7 @@ TEST_F(DialogueTest, UnreadableScriptFailsExecute)
     EXPECT_EQ(run.dwExitCode, 2u);
     EXPECT_EQ(m_record.Read().find("error\tline 2: unknown keyword 'bogus'\n"),
               m_record.Read().find("error"));
-    EXPECT_EQ(Events(), (CEventList{"create", "execute", "error", "release"}));
+    EXPECT_EQ(Events(), (CEventList{"create", "init", "execute", "error", "release"}));
 }
 
 TEST_F(DialogueTest, FailedContinueEndsPollingAndKeepsTheFlags)
@@ -96,7 +96,7 @@ TEST_F(DialogueTest, FailedContinueEndsPollingAndKeepsTheFlags)
         "call\nhr 0x8000FFFF\nend\n"
         "call\nout <eJobDone>9\\n\nstatus 1\nend\n");
     EXPECT_EQ(run.dwExitCode, 1u);
-    EXPECT_EQ(Events(), (CEventList{"create", "execute", "continue", "release"}));
+    EXPECT_EQ(Events(), (CEventList{"create", "init", "execute", "continue", "release"}));
 }
 
 struct CStatusCase
@@ -116,7 +116,7 @@ TEST_P(ExecuteStatusTest, EndsTheDialogueWithTheMappedCode)
     CKorlixRun run = Run(std::string("call\nstatus ") + c.szStatus + "\nend\ncall\nout <eJobDone>5\\n\nend\n");
     EXPECT_EQ(run.dwExitCode, c.dwExitCode);
     EXPECT_EQ(run.err, c.szStdErr);
-    EXPECT_EQ(Events(), (CEventList{"create", "execute", "release"}));
+    EXPECT_EQ(Events(), (CEventList{"create", "init", "execute", "release"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -142,6 +142,6 @@ TEST_F(DialogueTest, EngineWithoutScriptFinishesCleanly)
     start.environment["DIDEREVE_SCRIPT"] = "";
     start.environment["DIDEREVE_RECORD"] = m_record.Path();
     EXPECT_EQ(KorlixRun(start).dwExitCode, 0u);
-    EXPECT_EQ(Events(), (CEventList{"create", "execute", "continue", "release"}));
+    EXPECT_EQ(Events(), (CEventList{"create", "init", "execute", "continue", "release"}));
 }
 }  // namespace

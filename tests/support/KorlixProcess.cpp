@@ -100,16 +100,16 @@ CKorlixRun KorlixRun(const CKorlixStart& start)
     {
         if (nAttempt)
             Sleep(200);
-        fStarted = limited ? CreateProcessAsUserA(limited.get(), g_szInstalledKorlix, &cmdLine[0], nullptr,
+        fStarted = limited ? CreateProcessAsUserA(limited.get(), start.program.c_str(), &cmdLine[0], nullptr,
                                                   nullptr, TRUE, 0, &env[0], szDir, &si, &pi)
-                           : CreateProcessA(g_szInstalledKorlix, &cmdLine[0], nullptr, nullptr, TRUE, 0,
+                           : CreateProcessA(start.program.c_str(), &cmdLine[0], nullptr, nullptr, TRUE, 0,
                                             &env[0], szDir, &si, &pi);
         if (!fStarted && GetLastError() != ERROR_INTERNAL_ERROR)
             break;
     }
     if (!fStarted)
     {
-        ADD_FAILURE() << "cannot start Korlix.exe, error " << GetLastError();
+        ADD_FAILURE() << "cannot start " << start.program << ", error " << GetLastError();
         return run;
     }
     CCUniqueHandle process(pi.hProcess), thread(pi.hThread);

@@ -25,7 +25,9 @@ struct CKorlixStart
     // Start with the token's linked (limited) token: the child is not elevated.
     bool fLimited = false;
     std::string workingDirectory;
-    // Program name as it appears at the start of the command line.
+    // The program file started, and its name as it appears at the start of
+    // the command line.
+    std::string program = g_szInstalledKorlix;
     std::string programText = std::string("\"") + g_szInstalledKorlix + "\"";
 };
 

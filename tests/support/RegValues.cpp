@@ -13,8 +13,14 @@ CRegValues::~CRegValues()
     CCUniqueHKey key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_keyPath.c_str(), 0, KEY_SET_VALUE, key.put()) == ERROR_SUCCESS)
     {
-        for (const std::string& name : m_names)
-            RegDeleteValueA(key.get(), name.c_str());
+        for (const CSaved& saved : m_saved)
+        {
+            if (saved.fExisted)
+                RegSetValueExA(key.get(), saved.name.c_str(), 0, saved.dwType, saved.data.data(),
+                               static_cast<DWORD>(saved.data.size()));
+            else
+                RegDeleteValueA(key.get(), saved.name.c_str());
+        }
     }
     key.reset();
     for (auto it = m_createdKeys.rbegin(); it != m_createdKeys.rend(); ++it)
@@ -31,7 +37,7 @@ CCUniqueHKey CRegValues::KeyCreate()
         nEnd = m_keyPath.find('\\', nEnd + 1);
         std::string path = m_keyPath.substr(0, nEnd);
         DWORD dwDisposition = 0;
-        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr,
                             key.put(), &dwDisposition) != ERROR_SUCCESS)
             return CCUniqueHKey();
         if (dwDisposition == REG_CREATED_NEW_KEY)
@@ -40,17 +46,39 @@ CCUniqueHKey CRegValues::KeyCreate()
     return key;
 }
 
+void CRegValues::Save(HKEY hKey, const char* szName)
+{
+    if (std::any_of(m_saved.begin(), m_saved.end(), [&](const CSaved& saved) { return saved.name == szName; }))
+        return;
+    CSaved saved;
+    saved.name = szName;
+    DWORD dwSize = 0;
+    if (RegQueryValueExA(hKey, szName, nullptr, &saved.dwType, nullptr, &dwSize) == ERROR_SUCCESS)
+    {
+        saved.data.resize(dwSize);
+        saved.fExisted = RegQueryValueExA(hKey, szName, nullptr, &saved.dwType, saved.data.data(), &dwSize) ==
+                         ERROR_SUCCESS;
+    }
+    m_saved.push_back(saved);
+}
+
 void CRegValues::Raw(const char* szName, DWORD dwType, const void* pData, DWORD dwSize)
 {
     CCUniqueHKey key = KeyCreate();
+    if (key)
+        Save(key.get(), szName);
     if (!key ||
         RegSetValueExA(key.get(), szName, 0, dwType, static_cast<const BYTE*>(pData), dwSize) != ERROR_SUCCESS)
-    {
         ADD_FAILURE() << "cannot set " << m_keyPath << "\\" << szName;
+}
+
+void CRegValues::Delete(const char* szName)
+{
+    CCUniqueHKey key = KeyCreate();
+    if (!key)
         return;
-    }
-    if (std::find(m_names.begin(), m_names.end(), szName) == m_names.end())
-        m_names.push_back(szName);
+    Save(key.get(), szName);
+    RegDeleteValueA(key.get(), szName);
 }
 
 void CRegValues::Dword(const char* szName, DWORD dwValue)

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <utility>
 
 namespace
 {
@@ -82,6 +83,16 @@ void CTempFile::Write(const std::string& bytes) const
 std::string CTempFile::Read() const
 {
     return FileBytes(m_path);
+}
+
+COwnedFile::COwnedFile(std::string path, const std::string& bytes) : m_path(std::move(path))
+{
+    FileWrite(m_path, bytes);
+}
+
+COwnedFile::~COwnedFile()
+{
+    DeleteFileA(m_path.c_str());
 }
 
 CTempDir::CTempDir() : m_path(TempNameNew(".dir"))

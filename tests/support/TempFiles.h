@@ -20,6 +20,19 @@ private:
     std::string m_path;
 };
 
+// A file at a chosen path with the given bytes, removed when the owner goes.
+class COwnedFile
+{
+public:
+    COwnedFile(std::string path, const std::string& bytes);
+    ~COwnedFile();
+    COwnedFile(const COwnedFile&) = delete;
+    COwnedFile& operator=(const COwnedFile&) = delete;
+
+private:
+    std::string m_path;
+};
+
 // A new empty folder in the temporary folder, removed with everything in it
 // when the owner goes.
 class CTempDir

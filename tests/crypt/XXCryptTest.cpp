@@ -221,11 +221,19 @@ class KnownTextTest : public testing::TestWithParam<CKnownText>
 {
 };
 
+// The selector byte in the text is the first draw after a seed from the
+// clock; the rest follows from its two low bits.
 TEST_P(KnownTextTest, MacSelectorAndCiphertext)
 {
     const CKnownText& known = GetParam();
+    const time_t tBefore = time(nullptr);
     const std::string text = CXXCrypt().Encrypt(known.szClear);
+    const time_t tAfter = time(nullptr);
     EXPECT_EQ(text, KnownTextFor(known, text));
+    const std::string selector = text.substr(g_nSelectorPos, 2);
+    EXPECT_TRUE(selector == HexText(FillBytes(tBefore, 1).data(), 1) ||
+                selector == HexText(FillBytes(tAfter, 1).data(), 1))
+        << selector;
 }
 
 INSTANTIATE_TEST_SUITE_P(Passwords, KnownTextTest, testing::ValuesIn(g_aKnownTexts));

@@ -83,14 +83,14 @@ uint64_t Permute(uint64_t nIn, unsigned nInBits, const uint8_t (&abTable)[nOutBi
 uint64_t BlockLoad(const uint8_t* pBlock)
 {
     uint64_t nValue = 0;
-    for (int i = 0; i < CDes::g_nBlockSize; ++i)
+    for (int i = 0; i < CDes::eBlockSize; ++i)
         nValue = (nValue << 8) | pBlock[i];
     return nValue;
 }
 
 void BlockStore(uint64_t nValue, uint8_t* pBlock)
 {
-    for (int i = CDes::g_nBlockSize - 1; i >= 0; --i, nValue >>= 8)
+    for (int i = CDes::eBlockSize - 1; i >= 0; --i, nValue >>= 8)
         pBlock[i] = static_cast<uint8_t>(nValue);
 }
 
@@ -103,11 +103,11 @@ uint32_t Rotate28(uint32_t nHalf, unsigned nBits)
 // byte and zero bytes up to the block's end.
 void PaddedBlockGet(const uint8_t* pIn, int32_t nInLength, int32_t nBlock, uint8_t* pBlock)
 {
-    const int32_t nOffset = nBlock * CDes::g_nBlockSize;
-    const int32_t nCopy = std::max(0, std::min(CDes::g_nBlockSize, nInLength - nOffset));
-    memset(pBlock, 0, CDes::g_nBlockSize);
+    const int32_t nOffset = nBlock * CDes::eBlockSize;
+    const int32_t nCopy = std::max(0, std::min<int32_t>(CDes::eBlockSize, nInLength - nOffset));
+    memset(pBlock, 0, CDes::eBlockSize);
     memcpy(pBlock, pIn + nOffset, nCopy);
-    if (nCopy < CDes::g_nBlockSize)
+    if (nCopy < CDes::eBlockSize)
         pBlock[nCopy] = 0x80;
 }
 }  // namespace
@@ -119,7 +119,7 @@ CDes::CDes(const uint8_t* pKey, int32_t nKeyLength, uint8_t bMode, const uint8_t
     memset(m_abKey, 0, sizeof(m_abKey));
     memset(m_abWorkKeys, 0, sizeof(m_abWorkKeys));
     if (pIv)
-        memcpy(m_abIv, pIv, g_nBlockSize);
+        memcpy(m_abIv, pIv, eBlockSize);
     if (pKey && nKeyLength >= 1)
         memcpy(m_abKey, pKey, std::min<size_t>(nKeyLength, sizeof(m_abKey)));
     PrepareKey();
@@ -138,65 +138,68 @@ CDes::~CDes()
 // are ignored.
 void CDes::PrepareKey()
 {
-    if ((m_bMode & eModeTriple) && m_nKeyLength >= g_nTripleKeySize)
+    if ((m_bMode & eModeTriple) && m_nKeyLength >= eTripleKeySize)
     {
-        m_nKeySize = g_nTripleKeySize;
-        memcpy(m_abWorkKeys, m_abKey, g_nTripleKeySize);
+        m_nKeySize = eTripleKeySize;
+        memcpy(m_abWorkKeys, m_abKey, eTripleKeySize);
     }
 }
 
 bool CDes::CanEncipher() const
 {
-    return m_bDirection == eEncipher && (m_bMode & ~eModeMac) == g_bModeCipher &&
-           m_nKeySize == g_nTripleKeySize;
+    return m_bDirection == eEncipher && (m_bMode & ~eModeMac) == eModeCipher &&
+           m_nKeySize == eTripleKeySize;
 }
 
 bool CDes::Crypt(const uint8_t* pIn, const int32_t* pnInLength, uint8_t* pOut, int32_t* pnOutLength,
                  uint8_t bDirection)
 {
     const bool fMac = (m_bMode & eModeMac) != 0;
-    if (fMac && *pnOutLength < g_nBlockSize)
+    if (fMac && *pnOutLength < eBlockSize)
         return false;
     m_bDirection = bDirection;
     if (!CanEncipher() || *pnInLength < 0)
         return false;
 
     // Padding always adds at least one byte, a whole block after a full one.
-    const int32_t nPadded = (*pnInLength / g_nBlockSize + 1) * g_nBlockSize;
+    const int32_t nPadded = (*pnInLength / eBlockSize + 1) * eBlockSize;
     *pnOutLength = nPadded;
     if (fMac)
     {
         MacCompute(pIn, *pnInLength, pOut);
-        *pnOutLength = g_nBlockSize;
+        *pnOutLength = eBlockSize;
         return true;
     }
-    uint8_t abBlock[g_nBlockSize];
-    for (int32_t nBlock = 0; nBlock < nPadded / g_nBlockSize; ++nBlock)
+    uint8_t abBlock[eBlockSize];
+    for (int32_t nBlock = 0; nBlock < nPadded / eBlockSize; ++nBlock)
     {
         PaddedBlockGet(pIn, *pnInLength, nBlock, abBlock);
         TripleEncipher(abBlock);
-        memcpy(pOut + nBlock * g_nBlockSize, abBlock, g_nBlockSize);
+        memcpy(pOut + nBlock * eBlockSize, abBlock, eBlockSize);
     }
     return true;
 }
 
-// CBC under K1 from the initialisation vector, then the last chain value
-// deciphered under K2 and enciphered under K3.
+// CBC under K1 from the initialisation vector; the last chain value is
+// further deciphered under K2 and enciphered under K3, which makes the last
+// step a whole triple-DES step.
 void CDes::MacCompute(const uint8_t* pIn, int32_t nInLength, uint8_t* pMac)
 {
-    uint8_t abChain[g_nBlockSize];
-    uint8_t abBlock[g_nBlockSize];
-    memcpy(abChain, m_abIv, g_nBlockSize);
-    for (int32_t nBlock = 0; nBlock <= nInLength / g_nBlockSize; ++nBlock)
+    uint8_t abChain[eBlockSize];
+    uint8_t abBlock[eBlockSize];
+    memcpy(abChain, m_abIv, eBlockSize);
+    const int32_t nLast = nInLength / eBlockSize;
+    for (int32_t nBlock = 0; nBlock <= nLast; ++nBlock)
     {
         PaddedBlockGet(pIn, nInLength, nBlock, abBlock);
-        for (int i = 0; i < g_nBlockSize; ++i)
+        for (int i = 0; i < eBlockSize; ++i)
             abChain[i] ^= abBlock[i];
-        SingleStep(m_abWorkKeys, eEncipher, abChain);
+        if (nBlock < nLast)
+            SingleStep(m_abWorkKeys, eEncipher, abChain);
+        else
+            TripleEncipher(abChain);
     }
-    SingleStep(m_abWorkKeys + 8, eDecipher, abChain);
-    SingleStep(m_abWorkKeys + 16, eEncipher, abChain);
-    memcpy(pMac, abChain, g_nBlockSize);
+    memcpy(pMac, abChain, eBlockSize);
 }
 
 void CDes::TripleEncipher(uint8_t* pBlock)

@@ -20,10 +20,10 @@ public:
         eModePad80 = 0x10,         // bits 0x18: pad by one 0x80 byte and zero bytes
         eModeTriple = 0x40,        // bits 0x60: triple DES with a 24-byte key
         eModeNoKeyFolding = 0x80,  // key bytes beyond the key size are ignored
+        // The modes the program uses: the ciphertext of a password and its MAC.
+        eModeCipher = eModeNoKeyFolding | eModeTriple | eModePad80 | eModeEcb,
+        eModeCipherMac = eModeCipher | eModeMac,
     };
-    // The modes the program uses: the ciphertext of a password and its MAC.
-    static constexpr uint8_t g_bModeCipher = eModeNoKeyFolding | eModeTriple | eModePad80 | eModeEcb;
-    static constexpr uint8_t g_bModeMac = g_bModeCipher | eModeMac;
 
     enum EDirection : uint8_t
     {
@@ -31,8 +31,11 @@ public:
         eEncipher = 1,
     };
 
-    static constexpr int32_t g_nBlockSize = 8;
-    static constexpr int32_t g_nTripleKeySize = 24;
+    enum : int32_t
+    {
+        eBlockSize = 8,
+        eTripleKeySize = 24,
+    };
 
     // pKey may be null; pIv, when given, points to 8 bytes.
     CDes(const uint8_t* pKey, int32_t nKeyLength, uint8_t bMode, const uint8_t* pIv);
@@ -77,12 +80,12 @@ private:
     // Each S-box merged with the permutation P that follows it.
     uint32_t m_anSpBox[8][64] = {};
     bool m_fTablesBuilt = false;
-    uint8_t m_abIv[g_nBlockSize + 1];
+    uint8_t m_abIv[eBlockSize + 1];
     uint8_t m_bDirection = eEncipher;
     uint8_t m_bMode;
     uint8_t m_abKey[256];
     int32_t m_nKeyLength;
-    uint8_t m_abWorkKeys[g_nTripleKeySize];  // K1, K2, K3
+    uint8_t m_abWorkKeys[eTripleKeySize];  // K1, K2, K3
     int32_t m_nKeySize = 0;
     // 48-bit subkeys in the order the rounds use them.
     uint64_t m_anSubkeys[16] = {};

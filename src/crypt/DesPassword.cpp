@@ -95,7 +95,7 @@ DWORD KeyArgumentsCheck(const uint8_t* pKey, int32_t nLength)
 {
     if (!pKey || nLength <= 0)
         return g_dwInvalidArgument;
-    if (nLength % CDes::g_nBlockSize != 0 || nLength > CDes::g_nTripleKeySize)
+    if (nLength % CDes::eBlockSize != 0 || nLength > CDes::eTripleKeySize)
         return ERROR_BAD_LENGTH;
     return 0;
 }
@@ -122,11 +122,11 @@ DWORD CDes::DeriveKey(uint8_t* pKey, int32_t nLength, uint8_t bSelector) const
     if (dwStatus != 0)
         return dwStatus;
     const int nFirstRow = bSelector & 3;
-    uint8_t abWork[2 * g_nGroups * g_nBlockSize] = {};
+    uint8_t abWork[2 * g_nGroups * eBlockSize] = {};
     for (int nGroup = 0; nGroup < g_nGroups; ++nGroup)
     {
         const uint8_t* pRow = g_abKeyTable[(nFirstRow + nGroup) % g_nRows];
-        for (int k = nGroup * g_nBlockSize; k < (nGroup + 1) * g_nBlockSize; ++k)
+        for (int k = nGroup * eBlockSize; k < (nGroup + 1) * eBlockSize; ++k)
             abWork[k] = pRow[pRow[k]];
     }
     for (int j = 1; j < static_cast<int>(sizeof(abWork)) / nLength / 2; ++j)

@@ -16,15 +16,15 @@ constexpr int32_t g_nMacSize = 8;
 // in the two cipher objects, which wipe their copies.
 std::vector<uint8_t> ObfuscatedBytesMake(const CDes& host, const std::string& csClearText)
 {
-    uint8_t abKey[CDes::g_nTripleKeySize] = {};
+    uint8_t abKey[CDes::eTripleKeySize] = {};
     CSecretWipe keyWipe(abKey, sizeof(abKey));
     uint8_t bSelector = 0;
     host.MakeKey(abKey, sizeof(abKey), &bSelector);
-    CDes cipher(abKey, sizeof(abKey), CDes::g_bModeCipher, nullptr);
-    CDes mac(abKey, sizeof(abKey), CDes::g_bModeMac, nullptr);
+    CDes cipher(abKey, sizeof(abKey), CDes::eModeCipher, nullptr);
+    CDes mac(abKey, sizeof(abKey), CDes::eModeCipherMac, nullptr);
 
     const int32_t nClear = static_cast<int32_t>(csClearText.size());
-    int32_t nCipher = (nClear / CDes::g_nBlockSize + 1) * CDes::g_nBlockSize;
+    int32_t nCipher = (nClear / CDes::eBlockSize + 1) * CDes::eBlockSize;
     std::vector<uint8_t> bytes(g_nMacSize + 1 + nCipher);
     uint8_t* pCipher = bytes.data() + g_nMacSize + 1;
     cipher.Crypt(reinterpret_cast<const uint8_t*>(csClearText.data()), &nClear, pCipher, &nCipher,

@@ -9,6 +9,7 @@ class CXXCrypt
 {
 public:
     // An empty clear text gives an empty text. Encrypt wipes its copy of the
-    // clear text before it returns.
+    // clear text once the obfuscated text is made; should an allocation fail
+    // before, the copy is returned as it stands.
     std::string Encrypt(std::string csClearText) const;
 };

@@ -54,7 +54,7 @@ TEST_P(SingleDesTest, EqualKeysGiveSingleDes)
 {
     const CBlockCase& c = GetParam();
     const std::string key = std::string(c.szKey) + c.szKey + c.szKey;
-    CCryptResult result = CryptRun(key, CDes::g_bModeCipher, c.szPlain);
+    CCryptResult result = CryptRun(key, CDes::eModeCipher, c.szPlain);
     ASSERT_TRUE(result.fOk);
     ASSERT_EQ(result.nOutLength, 16);
     EXPECT_EQ(result.output.substr(0, 16), c.szCipher);
@@ -74,68 +74,57 @@ INSTANTIATE_TEST_SUITE_P(
                     // Parity bits are ignored: this is the first key with every low bit flipped.
                     CBlockCase{"123556789ABDDEF0", "0123456789ABCDEF", "85E813540F0AB405"}));
 
-struct CPaddingCase
+struct CPaddedCase
 {
     const char* szName;
+    uint8_t bMode;
     const char* szKey;
     const char* szInput;
     const char* szOutput;
 };
 
-class TripleDesTest : public testing::TestWithParam<CPaddingCase>
+class PaddedInputTest : public testing::TestWithParam<CPaddedCase>
 {
 };
 
-TEST_P(TripleDesTest, PaddedEcbOutput)
+TEST_P(PaddedInputTest, CiphertextOrMac)
 {
-    const CPaddingCase& c = GetParam();
-    CCryptResult result = CryptRun(c.szKey, CDes::g_bModeCipher, c.szInput);
+    const CPaddedCase& c = GetParam();
+    CCryptResult result = CryptRun(c.szKey, c.bMode, c.szInput);
     ASSERT_TRUE(result.fOk);
     EXPECT_EQ(result.nOutLength, static_cast<int32_t>(strlen(c.szOutput) / 2));
     EXPECT_EQ(result.output, c.szOutput);
 }
 
+constexpr uint8_t g_bCipher = CDes::eModeCipher;
+constexpr uint8_t g_bMac = CDes::eModeCipherMac;
+
 INSTANTIATE_TEST_SUITE_P(
-    Padding, TripleDesTest,
+    KnownAnswers, PaddedInputTest,
     testing::Values(
-        CPaddingCase{"ThreeBlocks", g_szTripleKey, g_szFox,
-                     "A826FD8CE53B855FCCE21C8112256FE668D5C05DD9B6B9006529C3F0E679EF74"},
-        CPaddingCase{"Empty", g_szTripleKey, "", "6529C3F0E679EF74"},
-        CPaddingCase{"SevenBytes", g_szTripleKey, "31323334353637", "194DA75E13DA3921"},
-        CPaddingCase{"OneFullBlock", g_szTripleKey, "0000000000000000", "4EBA739C998BCB606529C3F0E679EF74"},
+        CPaddedCase{"CipherThreeBlocks", g_bCipher, g_szTripleKey, g_szFox,
+                    "A826FD8CE53B855FCCE21C8112256FE668D5C05DD9B6B9006529C3F0E679EF74"},
+        CPaddedCase{"CipherEmpty", g_bCipher, g_szTripleKey, "", "6529C3F0E679EF74"},
+        CPaddedCase{"CipherSevenBytes", g_bCipher, g_szTripleKey, "31323334353637", "194DA75E13DA3921"},
+        CPaddedCase{"CipherOneFullBlock", g_bCipher, g_szTripleKey, "0000000000000000",
+                    "4EBA739C998BCB606529C3F0E679EF74"},
         // Single DES of the zero block and of the padding block 80 00 ... 00.
-        CPaddingCase{"PaddingBlock", "010101010101010101010101010101010101010101010101", "0000000000000000",
-                     "8CA64DE9C1B123A795F8A5E5DD31D900"},
+        CPaddedCase{"CipherPaddingBlock", g_bCipher, "010101010101010101010101010101010101010101010101",
+                    "0000000000000000", "8CA64DE9C1B123A795F8A5E5DD31D900"},
         // Key bytes behind the first 24 do not count.
-        CPaddingCase{"LongerKey", "0123456789ABCDEF23456789ABCDEF01456789ABCDEF0123FFFFFFFFFFFFFFFF", "",
-                     "6529C3F0E679EF74"}),
-    [](const testing::TestParamInfo<CPaddingCase>& info) { return std::string(info.param.szName); });
-
-class MacTest : public testing::TestWithParam<CPaddingCase>
-{
-};
-
-TEST_P(MacTest, RetailMacOfThePaddedInput)
-{
-    const CPaddingCase& c = GetParam();
-    CCryptResult result = CryptRun(c.szKey, CDes::g_bModeMac, c.szInput);
-    ASSERT_TRUE(result.fOk);
-    EXPECT_EQ(result.nOutLength, 8);
-    EXPECT_EQ(result.output, c.szOutput);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    KnownAnswers, MacTest,
-    testing::Values(CPaddingCase{"Empty", g_szTripleKey, "", "6529C3F0E679EF74"},
-                    CPaddingCase{"SevenBytes", g_szTripleKey, "31323334353637", "194DA75E13DA3921"},
-                    CPaddingCase{"OneFullBlock", g_szTripleKey, "0000000000000000", "4A0908881D5679A4"},
-                    CPaddingCase{"ThreeBlocks", g_szTripleKey, g_szFox, "83A9D72BFAE16C7C"}),
-    [](const testing::TestParamInfo<CPaddingCase>& info) { return std::string(info.param.szName); });
+        CPaddedCase{"CipherLongerKey", g_bCipher,
+                    "0123456789ABCDEF23456789ABCDEF01456789ABCDEF0123FFFFFFFFFFFFFFFF", "", "6529C3F0E679EF74"},
+        // The MAC of one block is its triple-DES ciphertext; longer inputs are chained under K1.
+        CPaddedCase{"MacEmpty", g_bMac, g_szTripleKey, "", "6529C3F0E679EF74"},
+        CPaddedCase{"MacSevenBytes", g_bMac, g_szTripleKey, "31323334353637", "194DA75E13DA3921"},
+        CPaddedCase{"MacOneFullBlock", g_bMac, g_szTripleKey, "0000000000000000", "4A0908881D5679A4"},
+        CPaddedCase{"MacThreeBlocks", g_bMac, g_szTripleKey, g_szFox, "83A9D72BFAE16C7C"}),
+    [](const testing::TestParamInfo<CPaddedCase>& info) { return std::string(info.param.szName); });
 
 TEST(Mac, StartsTheChainFromTheInitialisationVector)
 {
     std::vector<uint8_t> iv = HexBytes("1122334455667788");
-    CCryptResult result = CryptRun(g_szTripleKey, CDes::g_bModeMac, "", 8, CDes::eEncipher, iv.data());
+    CCryptResult result = CryptRun(g_szTripleKey, CDes::eModeCipherMac, "", 8, CDes::eEncipher, iv.data());
     ASSERT_TRUE(result.fOk);
     EXPECT_EQ(result.output, "3859FC9E5561D1F3");
 }
@@ -156,7 +145,7 @@ class MacRoomTest : public testing::TestWithParam<CRoomCase>
 TEST_P(MacRoomTest, NeedsEightBytes)
 {
     const CRoomCase& c = GetParam();
-    CCryptResult result = CryptRun(g_szTripleKey, CDes::g_bModeMac, g_szFox, c.nRoom);
+    CCryptResult result = CryptRun(g_szTripleKey, CDes::eModeCipherMac, g_szFox, c.nRoom);
     EXPECT_EQ(result.fOk, c.fOk);
     EXPECT_EQ(result.nOutLength, c.nOutLength);
     EXPECT_EQ(result.output, c.szOutput);
@@ -191,8 +180,8 @@ TEST_P(RefusedTest, ReturnsFalseAndWritesNothing)
 INSTANTIATE_TEST_SUITE_P(
     Requests, RefusedTest,
     testing::Values(CRefusedCase{"HostObject", "", 0, CDes::eEncipher},
-                    CRefusedCase{"Decipher", g_szTripleKey, CDes::g_bModeCipher, CDes::eDecipher},
-                    CRefusedCase{"ShortKey", "0123456789ABCDEF23456789ABCDEF01", CDes::g_bModeCipher,
+                    CRefusedCase{"Decipher", g_szTripleKey, CDes::eModeCipher, CDes::eDecipher},
+                    CRefusedCase{"ShortKey", "0123456789ABCDEF23456789ABCDEF01", CDes::eModeCipher,
                                  CDes::eEncipher},
                     CRefusedCase{"SingleDesMode", g_szTripleKey, 0x92, CDes::eEncipher},
                     CRefusedCase{"NoPadding", g_szTripleKey, 0xC2, CDes::eEncipher}),
@@ -209,7 +198,7 @@ TEST(DesLifetime, DestructionWipesTheKey)
         const uint8_t* pPart = key.data() + 8 * nPart;
         return std::search(pBytes, pBytes + sizeof(CDes), pPart, pPart + 8) != pBytes + sizeof(CDes);
     };
-    CDes* pDes = new (&storage) CDes(key.data(), 24, CDes::g_bModeCipher, nullptr);
+    CDes* pDes = new (&storage) CDes(key.data(), 24, CDes::eModeCipher, nullptr);
     uint8_t abOut[8];
     int32_t nIn = 0, nOut = 8;
     ASSERT_TRUE(pDes->Crypt(key.data(), &nIn, abOut, &nOut, CDes::eEncipher));

@@ -22,6 +22,16 @@ const CKnownText* KnownTextFind(const char* szClear)
     return nullptr;
 }
 
+// The engine records its creation into `record`, should it ever be created.
+CKorlixRun CryptRun(const std::string& arguments, const CTempFile& record, bool fLimited = false)
+{
+    CKorlixStart start;
+    start.arguments = arguments;
+    start.environment["DIDEREVE_RECORD"] = record.Path();
+    start.fLimited = fLimited;
+    return KorlixRun(start);
+}
+
 struct CCryptRunCase
 {
     const char* szName;
@@ -32,24 +42,14 @@ struct CCryptRunCase
 
 class CryptRunTest : public testing::TestWithParam<CCryptRunCase>
 {
-protected:
-    CKorlixRun Run(const std::string& arguments, bool fLimited)
-    {
-        CKorlixStart start;
-        start.arguments = arguments;
-        start.environment["DIDEREVE_RECORD"] = m_record.Path();
-        start.fLimited = fLimited;
-        return KorlixRun(start);
-    }
-
-    CTempFile m_record{".rec"};
 };
 
 // The key prompt prints nothing when the output is redirected.
 TEST_P(CryptRunTest, PrintsTheObfuscatedPassword)
 {
     const CCryptRunCase& c = GetParam();
-    CKorlixRun result = Run(c.szArguments, c.fLimited);
+    CTempFile record(".rec");
+    CKorlixRun result = CryptRun(c.szArguments, record, c.fLimited);
     EXPECT_EQ(result.dwExitCode, 0u);
     EXPECT_EQ(result.err, "");
     ASSERT_EQ(result.out.substr(0, g_prefix.size()), g_prefix);
@@ -64,7 +64,7 @@ TEST_P(CryptRunTest, PrintsTheObfuscatedPassword)
         ASSERT_NE(pKnown, nullptr);
         EXPECT_EQ(text, KnownTextFor(*pKnown, text));
     }
-    EXPECT_EQ(m_record.Read(), "");
+    EXPECT_EQ(record.Read(), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -97,10 +97,7 @@ TEST_P(CryptOtherAnswerTest, NoPasswordText)
 {
     const COtherAnswerCase& c = GetParam();
     CTempFile record(".rec");
-    CKorlixStart start;
-    start.arguments = c.szArguments;
-    start.environment["DIDEREVE_RECORD"] = record.Path();
-    CKorlixRun result = KorlixRun(start);
+    CKorlixRun result = CryptRun(c.szArguments, record);
     EXPECT_EQ(result.dwExitCode, c.dwExitCode);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, c.szErr);

@@ -3,6 +3,8 @@
 #include "cmdline/KorlixCmdLine.h"
 #include "component/Assembly.h"
 #include "component/ComponentInterfaces.h"
+#include "crypt/SecretWipe.h"
+#include "crypt/XXCrypt.h"
 #include "driver/CmdLineExt.h"
 #include "driver/Dialogue.h"
 #include "driver/EngineCmdLine.h"
@@ -66,15 +68,35 @@ bool ObjectFileExtensionCheck(const CKorlixCmdLine& cmd)
     return false;
 }
 
-// Help or the exit-code table: header and text, then the key prompt.
-void BigTextShow(bool (*pfnLoad)(std::string&, bool), bool fInstant)
+// The answers that need no engine end with the key prompt and exit code 0.
+void OwnAnswerShow(const std::string& text)
 {
-    std::string text;
-    pfnLoad(text, fInstant);
     printf("%s", text.c_str());
     fflush(stdout);
     PressAnyKey();
     g_exitFlags.Set(0);
+}
+
+// Help or the exit-code table: header and text.
+void BigTextShow(bool (*pfnLoad)(std::string&, bool), bool fInstant)
+{
+    std::string text;
+    pfnLoad(text, fInstant);
+    OwnAnswerShow(text);
+}
+
+// /CRYPT: the obfuscated form of the password for /PWC; the clear text is
+// wiped from the command-line object once it is no longer needed.
+void PasswordObfuscate(CKorlixCmdLine& cmd)
+{
+    CXXCrypt crypt;
+    if (!cmd.m_csPassword.empty())
+    {
+        std::string csObfuscated = crypt.Encrypt(cmd.m_csPassword);
+        SecretTextWipe(cmd.m_csPassword);
+        cmd.m_csPassword = csObfuscated;
+    }
+    OwnAnswerShow("The encrypted password is: " + cmd.m_csPassword);
 }
 
 // Engine work needs administrator rights.
@@ -195,6 +217,8 @@ void CommandRun(int argc, char* argv[], const std::string& argumentText)
         return BigTextShow(HelpTextLoad, fInstant);
     if (cmd.FrontEndOptionExists(eErrorLevels))
         return BigTextShow(ErrorLevelTextLoad, fInstant);
+    if (cmd.OptionExists(eCrypt))
+        return PasswordObfuscate(cmd);
     if (!ElevationRequire() || !ComponentModelInitialize())
         return;
     setlocale(LC_ALL, ".ACP");

@@ -304,6 +304,23 @@ TEST_F(KorlixTraceTest, PasswordsNeverReachTheTrace)
     EXPECT_NE(text.find("CmdLine='/UPD \"/PWD=****\" /pwc= /W /krlxver=6.22.89.0'"), std::string::npos);
 }
 
+// /CRYPT records its input at the finest level only.
+TEST_F(KorlixTraceTest, CryptRecordsItsInputAtLevelSix)
+{
+    const std::string record = "CXXCrypt|Encrypt|Enter||crypt: abc";
+    for (DWORD dwLevel : {5, 6})
+    {
+        SCOPED_TRACE(dwLevel);
+        Enable(dwLevel);
+        ASSERT_EQ(Run("", "/CRYPT=abc").dwExitCode, 0u);
+        std::vector<std::string> records = Records();
+        const size_t nFound = std::count_if(records.begin(), records.end(),
+                                            [&](const std::string& line) { return Tail(line) == record; });
+        EXPECT_EQ(nFound, dwLevel == 6 ? 1u : 0u);
+        DeleteFileA(Path().c_str());
+    }
+}
+
 TEST_F(KorlixTraceTest, ProcessAndThreadIdsInTheFileName)
 {
     Enable(3);

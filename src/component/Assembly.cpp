@@ -11,7 +11,9 @@ namespace
 {
 // Any function of this file lies in the module that holds the component
 // model's code.
-void ModuleAnchor() {}
+void ModuleAnchor()
+{
+}
 }  // namespace
 
 CCAssembly::CCAssembly()

@@ -8,7 +8,7 @@
 
 namespace
 {
-const char s_szInitialize[] = "CCAssembly::Initialize";
+const char g_szInitialize[] = "CCAssembly::Initialize";
 
 // The "value" of the first add element with this key; empty when there is
 // none. False only when the DOM fails.
@@ -30,22 +30,22 @@ bool SettingGet(IXMLDOMNode* pRoot, const char* szKey, char (&szValue)[MAX_PATH]
 
 bool CCAssembly::Initialize()
 {
-    CCMethodTrace trace(s_szInitialize, "Method Initialize has been called");
+    CCMethodTrace trace(g_szInitialize, "Method Initialize has been called");
     CLock lock(m_cs);
     if (!InitializeCommon())
     {
-        AssemblyErrorTrace(s_szInitialize, "InitializeCommon failed");
+        AssemblyErrorTrace(g_szInitialize, "InitializeCommon failed");
         return trace.Leave(false);
     }
     char szFeatureName[MAX_PATH], szFeatureVersion[MAX_PATH], szContextName[MAX_PATH];
     if (!ConfigurationRead(szFeatureName, szFeatureVersion, szContextName))
         return trace.Leave(false);
-    KRLX_TRACE(eTrcVerboseCC, s_szInitialize, "Internal", "Initialization from configuration file",
+    KRLX_TRACE(eTrcVerboseCC, g_szInitialize, "Internal", "Initialization from configuration file",
                "szFeatureName: %s szFeatureVersion: %s szContextName: %s", szFeatureName, szFeatureVersion,
                szContextName);
     if (!szFeatureName[0] || !szFeatureVersion[0] || !szContextName[0])
     {
-        AssemblyErrorTrace(s_szInitialize, "Error accessing config xml file, one or more values empty.",
+        AssemblyErrorTrace(g_szInitialize, "Error accessing config xml file, one or more values empty.",
                            "file: %s", m_szConfigFile);
         return trace.Leave(false);
     }
@@ -58,11 +58,11 @@ bool CCAssembly::ConfigurationRead(char (&szFeatureName)[MAX_PATH], char (&szFea
                                    char (&szContextName)[MAX_PATH])
 {
     CCXmlDocument document;
-    if (!document.Create(s_szInitialize))
+    if (!document.Create(g_szInitialize))
         return false;
     if (!document.Load(m_szConfigFile))
     {
-        document.ParseErrorTrace(eTrcError, s_szInitialize, "xmlDoc->load failed", m_szConfigFile);
+        document.ParseErrorTrace(eTrcError, g_szInitialize, "xmlDoc->load failed", m_szConfigFile);
         return false;
     }
     CCComPtr<IXMLDOMNode> root;

@@ -10,11 +10,11 @@
 
 struct AssemblyIdentity
 {
-    char m_szName[MAX_PATH] = "";     // also the component's file name
+    char m_szName[MAX_PATH] = "";  // also the component's file name
     char m_szVersion[MAX_PATH] = "";
-    char m_szProgID[MAX_PATH] = "";   // version-dependent; COM components only
+    char m_szProgID[MAX_PATH] = "";  // version-dependent; COM components only
     char m_szVersionIndependentProgID[MAX_PATH] = "";
-    char m_szPath[MAX_PATH] = "";     // root\name\version\name
+    char m_szPath[MAX_PATH] = "";  // root\name\version\name
 };
 
 // Keys compare without regard to letter case, multibyte-aware in the

@@ -79,7 +79,8 @@ bool CCAssembly::InitializeFileVersion()
     UINT uLen = 0;
     if (!VerQueryValueA(versionInfo.get(), query.c_str(), &pValue, &uLen) || !pValue)
     {
-        AssemblyErrorTrace(s_szFunction, "VerQueryValue failed when retrieving the fileversion from the resources");
+        AssemblyErrorTrace(s_szFunction,
+                           "VerQueryValue failed when retrieving the fileversion from the resources");
         return trace.Leave(false);
     }
     AssemblyTextCopy(m_szFileVersion, static_cast<const char*>(pValue));

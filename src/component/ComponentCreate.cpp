@@ -8,16 +8,17 @@
 
 namespace
 {
-const char s_szCoCreateInstance[] = "CCAssembly::CoCreateInstance";
+const char g_szCoCreateInstance[] = "CCAssembly::CoCreateInstance";
 }  // namespace
 
 HRESULT CCAssembly::CoCreateInstance(const char* szProgID, void** ppv, IUnknown* pUnkOuter,
                                      DWORD dwClsContext, REFIID riid)
 {
-    CCMethodTrace trace(s_szCoCreateInstance, "Method CoCreateInstance has been called", "szProgID: %s",
+    CCMethodTrace trace(g_szCoCreateInstance, "Method CoCreateInstance has been called", "szProgID: %s",
                         szProgID);
     HRESULT hr = ComponentCreate(szProgID, ppv, pUnkOuter, dwClsContext, riid);
-    trace.LeaveWith("hr: 0x%08X, '%s'", static_cast<unsigned>(hr), CCQuillTrace::ErrorText(static_cast<DWORD>(hr)));
+    trace.LeaveWith("hr: 0x%08X, '%s'", static_cast<unsigned>(hr),
+                    CCQuillTrace::ErrorText(static_cast<DWORD>(hr)));
     return hr;
 }
 
@@ -28,31 +29,31 @@ HRESULT CCAssembly::ComponentCreate(const char* szProgID, void** ppv, IUnknown* 
 {
     if (!m_fInitialized)
     {
-        AssemblyErrorTrace(s_szCoCreateInstance, "Component model not intialized. No work can be done!");
+        AssemblyErrorTrace(g_szCoCreateInstance, "Component model not intialized. No work can be done!");
         return E_FAIL;
     }
     CLSID clsid;
     HRESULT hr = CLSIDFromProgID(szProgID, &clsid);
     if (FAILED(hr))
     {
-        AssemblyHrErrorTrace(s_szCoCreateInstance, "CLSIDFromProgId returned an error!", hr);
+        AssemblyHrErrorTrace(g_szCoCreateInstance, "CLSIDFromProgId returned an error!", hr);
         return hr;
     }
     CCComPtr<IUnknown> component;
     hr = ::CoCreateInstance(clsid, pUnkOuter, dwClsContext, IID_IUnknown, component.put_void());
     if (FAILED(hr))
     {
-        AssemblyHrErrorTrace(s_szCoCreateInstance, "CoCreateInstance on IUnknown failed!", hr);
+        AssemblyHrErrorTrace(g_szCoCreateInstance, "CoCreateInstance on IUnknown failed!", hr);
         return hr;
     }
     hr = component->QueryInterface(riid, ppv);
     if (FAILED(hr))
     {
-        AssemblyHrErrorTrace(s_szCoCreateInstance, "QueryInterface on the requested Interface failed!", hr);
+        AssemblyHrErrorTrace(g_szCoCreateInstance, "QueryInterface on the requested Interface failed!", hr);
         return hr;
     }
-    KRLX_TRACE(eTrcVerboseCC, s_szCoCreateInstance, "Internal", "COM creation succeeded, now calling IComponentInit!",
-               "");
+    KRLX_TRACE(eTrcVerboseCC, g_szCoCreateInstance, "Internal",
+               "COM creation succeeded, now calling IComponentInit!", "");
     return ComponentInitialize(component.get());
 }
 
@@ -62,7 +63,7 @@ HRESULT CCAssembly::ComponentInitialize(IUnknown* pComponent)
     HRESULT hr = pComponent->QueryInterface(IID_IComponentInit, init.put_void());
     if (FAILED(hr))
     {
-        AssemblyHrErrorTrace(s_szCoCreateInstance, "QueryInterface on IComponentInit failed!", hr);
+        AssemblyHrErrorTrace(g_szCoCreateInstance, "QueryInterface on IComponentInit failed!", hr);
         return hr;
     }
     CCBstr featureName(MscBstrFromText(m_szFeatureName));
@@ -72,7 +73,7 @@ HRESULT CCAssembly::ComponentInitialize(IUnknown* pComponent)
     hr = init->Initialize(featureName.get(), featureVersion.get(), contextName.get(), &vbSuccess);
     if (vbSuccess == VARIANT_FALSE)
     {
-        AssemblyHrErrorTrace(s_szCoCreateInstance, "Calling IComponentInit->Initialize failed!", hr);
+        AssemblyHrErrorTrace(g_szCoCreateInstance, "Calling IComponentInit->Initialize failed!", hr);
         if (SUCCEEDED(hr))
             hr = E_UNEXPECTED;
     }

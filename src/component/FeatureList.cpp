@@ -13,7 +13,7 @@
 
 namespace
 {
-const char s_szFeatureList[] = "CCAssembly::InitializeFeatureList";
+const char g_szInitializeFeatureList[] = "CCAssembly::InitializeFeatureList";
 constexpr char g_szLegacyFolder[] = "%CommonProgramFiles%\\Tervane Morlund Computers\\DependencyTables";
 
 std::string TablePathBuild(const char* szFolder, const char* szFeatureName, const char* szFeatureVersion)
@@ -40,14 +40,14 @@ bool AttributeCopy(IXMLDOMNode* pNode, const char* szName, char (&szField)[MAX_P
 
 bool CCAssembly::InitializeFeatureList()
 {
-    CCMethodTrace trace(s_szFeatureList, "Method InitializeFeatureList has been called");
+    CCMethodTrace trace(g_szInitializeFeatureList, "Method InitializeFeatureList has been called");
     try
     {
         return trace.Leave(FeatureListRead());
     }
     catch (const std::bad_alloc&)
     {
-        AssemblyErrorTrace(s_szFeatureList, "Out of memory while reading the dependency table");
+        AssemblyErrorTrace(g_szInitializeFeatureList, "Out of memory while reading the dependency table");
         return trace.Leave(false);
     }
 }
@@ -55,20 +55,20 @@ bool CCAssembly::InitializeFeatureList()
 bool CCAssembly::FeatureListRead()
 {
     CCXmlDocument document;
-    if (!document.Create(s_szFeatureList))
+    if (!document.Create(g_szInitializeFeatureList))
         return false;
     std::string tablePath = TablePathBuild(m_szDependencyTables, m_szFeatureName, m_szFeatureVersion);
     if (!document.Load(tablePath.c_str()))
     {
-        document.ParseErrorTrace(eTrcWarning, s_szFeatureList, "Error loading dependency table, trying legacy TMC..",
-                                 tablePath.c_str());
+        document.ParseErrorTrace(eTrcWarning, g_szInitializeFeatureList,
+                                 "Error loading dependency table, trying legacy TMC..", tablePath.c_str());
         // The folder of older installations; the switch is for good.
         AssemblyTextCopy(m_szDependencyTables, g_szLegacyFolder);
         AssemblyPathExpand(m_szDependencyTables);
         tablePath = TablePathBuild(m_szDependencyTables, m_szFeatureName, m_szFeatureVersion);
         if (!document.Load(tablePath.c_str()))
         {
-            document.ParseErrorTrace(eTrcError, s_szFeatureList, "Error loading dependency table",
+            document.ParseErrorTrace(eTrcError, g_szInitializeFeatureList, "Error loading dependency table",
                                      tablePath.c_str());
             return false;
         }
@@ -82,15 +82,16 @@ bool CCAssembly::FeatureListRead()
         return false;
     ComponentRootRead(feature.get());
 
-    expression = "context[@name = " + Quoted(m_szContextName) + "]/assemblyIdentity[(@name = " +
-                 Quoted(m_szModuleFileName) + ") and ((@version= " + Quoted(m_szFileVersion) +
-                 ") or (@version= \"*\"))]";
+    expression = "context[@name = " + Quoted(m_szContextName) +
+                 "]/assemblyIdentity[(@name = " + Quoted(m_szModuleFileName) +
+                 ") and ((@version= " + Quoted(m_szFileVersion) + ") or (@version= \"*\"))]";
     HRESULT hr = XmlNodeSelect(feature.get(), expression, moduleIdentity);
     if (FAILED(hr))
         return false;
     if (hr == S_FALSE)
     {
-        KRLX_TRACE(eTrcWarning, s_szFeatureList, "Internal", "AssemblyIdentity node not found for current assembly.",
+        KRLX_TRACE(eTrcWarning, g_szInitializeFeatureList, "Internal",
+                   "AssemblyIdentity node not found for current assembly.",
                    "ContextName: %s, AssemblyIdentity: %s, Version: %s", m_szContextName, m_szModuleFileName,
                    m_szFileVersion);
         return true;
@@ -103,8 +104,8 @@ void CCAssembly::ComponentRootRead(IXMLDOMNode* pFeature)
 {
     LONG lResult = AssemblyCommonPathGet("ComponentRoot", m_szComponentRoot);
     if (lResult != ERROR_SUCCESS)
-        KRLX_TRACE(eTrcWarning, s_szFeatureList, "Internal", "Error accessing registry for getting GAC root",
-                   "Error: %d", static_cast<int>(lResult));
+        KRLX_TRACE(eTrcWarning, g_szInitializeFeatureList, "Internal",
+                   "Error accessing registry for getting GAC root", "Error: %d", static_cast<int>(lResult));
     std::string rootFolder;
     if (XmlAttributeGet(pFeature, "rootFolder", rootFolder) != S_OK)
         return;
@@ -151,7 +152,7 @@ HRESULT CCAssembly::DependencyRead(IXMLDOMNode* pDependency, AssemblyIdentity& i
                         identity.m_szName, identity.m_szVersion, identity.m_szName);
     if (fFits && nLen >= 0 && static_cast<size_t>(nLen) < sizeof(identity.m_szPath))
         return S_OK;
-    KRLX_TRACE(eTrcWarning, s_szFeatureList, "Internal", "Dependency left out, a text is too long",
+    KRLX_TRACE(eTrcWarning, g_szInitializeFeatureList, "Internal", "Dependency left out, a text is too long",
                "caller %s V%s: name %s, version %s", m_szModuleFileName, m_szFileVersion, identity.m_szName,
                identity.m_szVersion);
     return S_FALSE;
@@ -161,15 +162,16 @@ void CCAssembly::DependencyStore(const AssemblyIdentity& identity)
 {
     if (!identity.m_szProgID[0] || !identity.m_szVersionIndependentProgID[0])
     {
-        KRLX_TRACE(eTrcVerboseCC, s_szFeatureList, "Internal", "Win32 dll entry found",
-                   "caller %s V%s: name %s, version %s", m_szModuleFileName, m_szFileVersion, identity.m_szName,
-                   identity.m_szVersion);
+        KRLX_TRACE(eTrcVerboseCC, g_szInitializeFeatureList, "Internal", "Win32 dll entry found",
+                   "caller %s V%s: name %s, version %s", m_szModuleFileName, m_szFileVersion,
+                   identity.m_szName, identity.m_szVersion);
         m_mapWin32.insert_or_assign(identity.m_szName, identity);
         return;
     }
-    KRLX_TRACE(eTrcVerboseCC, s_szFeatureList, "Internal", "Com entry found",
-               "caller %s V%s: name %s, version %s, progId %s, viProgId %s", m_szModuleFileName, m_szFileVersion,
-               identity.m_szName, identity.m_szVersion, identity.m_szProgID, identity.m_szVersionIndependentProgID);
+    KRLX_TRACE(eTrcVerboseCC, g_szInitializeFeatureList, "Internal", "Com entry found",
+               "caller %s V%s: name %s, version %s, progId %s, viProgId %s", m_szModuleFileName,
+               m_szFileVersion, identity.m_szName, identity.m_szVersion, identity.m_szProgID,
+               identity.m_szVersionIndependentProgID);
     m_mapCOM.insert_or_assign(identity.m_szVersionIndependentProgID, identity);
 }
 

@@ -4,6 +4,6 @@
 
 #include <windows.h>
 
-extern "C" __declspec(dllexport) BOOL DllInitialize(const char* szFeatureName, const char* szFeatureVersion,
-                                                    const char* szContextName);
+extern "C" __declspec(dllexport) BOOL
+    DllInitialize(const char* szFeatureName, const char* szFeatureVersion, const char* szContextName);
 extern "C" __declspec(dllexport) BOOL DllUninitialize();

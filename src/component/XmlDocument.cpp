@@ -92,8 +92,7 @@ HRESULT XmlNodeSelect(IXMLDOMNode* pContext, const std::string& expression, CCCo
     return node ? S_OK : S_FALSE;
 }
 
-HRESULT XmlNodesSelect(IXMLDOMNode* pContext, const std::string& expression,
-                       CCComPtr<IXMLDOMNodeList>& nodes)
+HRESULT XmlNodesSelect(IXMLDOMNode* pContext, const std::string& expression, CCComPtr<IXMLDOMNodeList>& nodes)
 {
     CCBstr query(MscBstrFromText(expression));
     HRESULT hr = pContext->selectNodes(query.get(), nodes.put());

@@ -119,8 +119,9 @@ void CCAssembly::ComponentRootRead(IXMLDOMNode* pFeature)
 bool CCAssembly::DependenciesRead(IXMLDOMNode* pModuleIdentity)
 {
     CCComPtr<IXMLDOMNodeList> dependencies;
-    if (FAILED(XmlNodesSelect(pModuleIdentity, "dependencies/assemblyIdentity", dependencies)))
-        return false;
+    HRESULT hr = XmlNodesSelect(pModuleIdentity, "dependencies/assemblyIdentity", dependencies);
+    if (hr != S_OK)
+        return SUCCEEDED(hr);
     long nCount = 0;
     dependencies->get_length(&nCount);
     for (long i = 0; i < nCount; ++i)
@@ -129,7 +130,7 @@ bool CCAssembly::DependenciesRead(IXMLDOMNode* pModuleIdentity)
         if (dependencies->get_item(i, item.put()) != S_OK || !item)
             continue;
         AssemblyIdentity identity;
-        HRESULT hr = DependencyRead(item.get(), identity);
+        hr = DependencyRead(item.get(), identity);
         if (FAILED(hr))
             return false;
         if (hr == S_OK)

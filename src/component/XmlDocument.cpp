@@ -15,6 +15,18 @@ HRESULT DomFailure(const char* szFunction, const char* szCall, HRESULT hr, const
     return hr;
 }
 
+// One selection call of the DOM: S_OK with a result, S_FALSE without one.
+template <typename T>
+HRESULT Select(IXMLDOMNode* pContext, HRESULT (STDMETHODCALLTYPE IXMLDOMNode::*pfnSelect)(BSTR, T**),
+               const char* szCall, const std::string& expression, CCComPtr<T>& result)
+{
+    CCBstr query(MscBstrFromText(expression));
+    HRESULT hr = (pContext->*pfnSelect)(query.get(), result.put());
+    if (FAILED(hr))
+        return DomFailure("XmlSelect", szCall, hr, "expression: " + expression);
+    return result ? S_OK : S_FALSE;
+}
+
 struct CParseError
 {
     long nLine = 0;
@@ -85,20 +97,12 @@ HRESULT CCXmlDocument::RootGet(CCComPtr<IXMLDOMNode>& root)
 
 HRESULT XmlNodeSelect(IXMLDOMNode* pContext, const std::string& expression, CCComPtr<IXMLDOMNode>& node)
 {
-    CCBstr query(MscBstrFromText(expression));
-    HRESULT hr = pContext->selectSingleNode(query.get(), node.put());
-    if (FAILED(hr))
-        return DomFailure("XmlNodeSelect", "selectSingleNode failed", hr, "expression: " + expression);
-    return node ? S_OK : S_FALSE;
+    return Select(pContext, &IXMLDOMNode::selectSingleNode, "selectSingleNode failed", expression, node);
 }
 
 HRESULT XmlNodesSelect(IXMLDOMNode* pContext, const std::string& expression, CCComPtr<IXMLDOMNodeList>& nodes)
 {
-    CCBstr query(MscBstrFromText(expression));
-    HRESULT hr = pContext->selectNodes(query.get(), nodes.put());
-    if (FAILED(hr))
-        return DomFailure("XmlNodesSelect", "selectNodes failed", hr, "expression: " + expression);
-    return nodes ? S_OK : E_POINTER;
+    return Select(pContext, &IXMLDOMNode::selectNodes, "selectNodes failed", expression, nodes);
 }
 
 HRESULT XmlAttributeGet(IXMLDOMNode* pNode, const char* szName, std::string& value)

@@ -30,7 +30,8 @@ private:
 
 // The first node an expression selects below a node; S_FALSE when none.
 HRESULT XmlNodeSelect(IXMLDOMNode* pContext, const std::string& expression, CCComPtr<IXMLDOMNode>& node);
-// All nodes an expression selects below a node, in document order.
+// All nodes an expression selects below a node, in document order (a list,
+// empty when nothing matches).
 HRESULT XmlNodesSelect(IXMLDOMNode* pContext, const std::string& expression,
                        CCComPtr<IXMLDOMNodeList>& nodes);
 // An attribute of an element as narrow text; S_FALSE when it is absent.

@@ -38,8 +38,10 @@ bool CmdLineExtensionFromRegistryGet(char* szCmdLine, DWORD dwSize)
     CCRegKey key(g_szConsumerKey, KEY_READ);
     memset(szCmdLine, 0, dwSize);
     DWORD dwRead = dwSize;
-    if (!key.Open(KEY_READ) || !key.ValueGetString("CommandLineExt", szCmdLine, dwRead))
-        memset(szCmdLine, 0, dwSize);
+    // Whatever the read left in the buffer counts, even when the value was
+    // not a terminated string.
+    if (key.Open(KEY_READ))
+        key.ValueGetString("CommandLineExt", szCmdLine, dwRead);
     szCmdLine[dwSize - 1] = '\0';
     return szCmdLine[0] != '\0';
 }

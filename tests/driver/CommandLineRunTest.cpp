@@ -242,6 +242,7 @@ struct CExtensionCase
     const char* szArguments;
     DWORD dwExitCode;
     const char* szCmdLine;  // null: the engine is not reached
+    DWORD dwType = REG_SZ;
 };
 
 class ExtensionRunTest : public testing::TestWithParam<CExtensionCase>
@@ -252,7 +253,7 @@ TEST_P(ExtensionRunTest, AppendedToEveryRun)
 {
     const CExtensionCase& c = GetParam();
     CRegValues values(g_szConsumerKey);
-    values.String("CommandLineExt", c.szExtension);
+    values.String("CommandLineExt", c.szExtension, c.dwType);
     CommandLineRun run;
     CKorlixRun result = run.Run(c.szArguments);
     EXPECT_EQ(result.dwExitCode, c.dwExitCode);
@@ -273,6 +274,9 @@ INSTANTIATE_TEST_SUITE_P(
                     // A leading blank is taken as it is; the empty first word is a plain parameter.
                     CExtensionCase{"LeadingBlank", " /S", "/UPD", 4, nullptr},
                     CExtensionCase{"TwoBlanks", "/S  /W", "/UPD", 4, nullptr},
-                    CExtensionCase{"InvalidCombination", "/NVU", "/UPD", 4, nullptr}),
+                    CExtensionCase{"InvalidCombination", "/NVU", "/UPD", 4, nullptr},
+                    // Bytes read from a value that is no string still extend the command line.
+                    CExtensionCase{"BinaryValue", "/S", "/UPD", 0, "/UPD /S", REG_BINARY},
+                    CExtensionCase{"MultiString", "/W", "/UPD", 0, "/UPD /W", REG_MULTI_SZ}),
     [](const testing::TestParamInfo<CExtensionCase>& info) { return std::string(info.param.szName); });
 }  // namespace

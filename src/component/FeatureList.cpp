@@ -186,7 +186,7 @@ HRESULT CCAssembly::CLSIDFromProgID(const char* szProgID, CLSID* pClsid)
         auto found = m_mapCOM.find(szProgID ? szProgID : "");
         if (found == m_mapCOM.end())
         {
-            AssemblyErrorTrace(s_szFunction, "ProgId not found in dep table", "szProgID: %s", szProgID);
+            AssemblyErrorTrace(s_szFunction, "ProgId not found in dep table");
             hr = CLASS_E_CLASSNOTAVAILABLE;
         }
         else

@@ -151,7 +151,7 @@ void CCQuillTrace::ConfigRead(HKEY hRoot, const char* szPath, unsigned nFlags)
         m_fEnabled = 1;
         if (RegDwordRead(hRoot, szKey, "TraceClear", dwValue, 0))
             m_fClear = dwValue != 0;
-        char szFileName[MAX_PATH];
+        char szFileName[MAX_PATH] = "";
         RegStringRead(hRoot, szKey, "TraceFile", szFileName, sizeof(szFileName), "");
         if (szFileName[0])
             FileNameExpand(szFileName);

@@ -187,7 +187,7 @@ TEST_F(ComponentRunTest, ConfigurationAndTableOfACopy)
         {"other context", Config("Elsewhere"), Table(Engine()), 2,
          {"\tAssemblyIdentity node not found for current assembly.\tContextName: Elsewhere, AssemblyIdentity: "
           "Korlix.exe, Version: 6.22.89.0",
-          "\tDEPENDENCY TABLE is empty!\t", "\tProgId not found in dep table\t",
+          "\tDEPENDENCY TABLE is empty!\t", "\tProgId not found in dep table\t\r\n",
           "\tCLSIDFromProgId returned an error!\thr: 0x80040111, '", notListed}},
         {"engine not listed", Config(), Table("<assemblyIdentity name=\"Helper.dll\" version=\"1.0\"/>"), 2,
          {"DEPENDENCY TABLE\t\r\nName='Helper.dll', Version='1.0', VersionIndependentProgID='', Path='", notListed}},

@@ -1,9 +1,7 @@
 #include "driver/CmdLineExt.h"
 
 #include "cmdline/KorlixCmdLine.h"
-#include "platform/Msc.h"
 #include "platform/RegKey.h"
-#include "trace/QuillTrace.h"
 
 #include <cstring>
 #include <vector>
@@ -65,8 +63,6 @@ void CmdInfoParseExt(CKorlixCmdLine& cmd, int argc, char* argv[])
         cmd.Parse(argc, argv);
         return;
     }
-    KRLX_TRACE(eTrcVerbose, "CmdInfoParseExt", "Internal", "CommandLineExt", "'%s'",
-               MscHidePassword(szExtension));
     std::vector<char*> words = WordsSplit(szExtension);
     std::vector<char*> arguments(argv, argv + argc);
     arguments.insert(arguments.end(), words.begin(), words.end());

@@ -2,8 +2,6 @@
 // configuration file beside it, the dependency tables and the ProgID lookup.
 #include "component/ComponentTestSupport.h"
 
-#include <vector>
-
 namespace
 {
 std::string Expanded(const std::string& text)
@@ -50,23 +48,20 @@ TEST_F(AssemblyTest, TableFolderValue)
     const DWORD dwNumber = 7;
     const struct
     {
-        const char* szValue;  // null: no value
+        const char* szValue;
         DWORD dwType;
         bool fOk;
         std::string folder;
     } rgCases[] = {
         {"%CommonProgramFiles%\\Tables", REG_EXPAND_SZ, true, Expanded("%CommonProgramFiles%") + "\\Tables"},
         {"C:\\Plain\\Tables", REG_SZ, true, "C:\\Plain\\Tables"},
-        {nullptr, REG_SZ, false, ""},
         {"", REG_DWORD, false, ""},
         {"", REG_SZ, true, ""},
     };
     for (const auto& c : rgCases)
     {
-        SCOPED_TRACE(c.szValue ? c.szValue : "(none)");
-        if (!c.szValue)
-            m_common.Delete("DependencyTables");
-        else if (c.dwType == REG_DWORD)
+        SCOPED_TRACE(c.szValue);
+        if (c.dwType == REG_DWORD)
             m_common.Raw("DependencyTables", REG_DWORD, &dwNumber, sizeof(dwNumber));
         else
             m_common.String("DependencyTables", c.szValue, c.dwType);
@@ -99,7 +94,7 @@ TEST_F(AssemblyTest, InitializeReadsTheConfigurationFile)
     const struct
     {
         const char* szName;
-        std::string config;  // empty: no file
+        std::string config;
         bool fOk;
         std::string settings;  // name|version|context afterwards
     } rgCases[] = {
@@ -116,16 +111,12 @@ TEST_F(AssemblyTest, InitializeReadsTheConfigurationFile)
         {"value missing", Config("<add key=\"FeatureName\"/>" + Setting("FeatureVersion", "1.0") +
                                  Setting("ContextName", "Ctx")),
          false, "||"},
-        {"malformed", "<configuration><appSettings>", false, "||"},
-        {"no file", "", false, "||"},
     };
     TableWrite(TableXml(Dependency("X.dll", "2.1", "X.1", "X")));
     for (const auto& c : rgCases)
     {
         SCOPED_TRACE(c.szName);
-        std::unique_ptr<COwnedFile> config;
-        if (!c.config.empty())
-            config = std::make_unique<COwnedFile>(ModulePath() + ".config.xml", c.config);
+        COwnedFile config(ModulePath() + ".config.xml", c.config);
         CCAssembly assembly;
         EXPECT_EQ(assembly.Initialize(), c.fOk);
         EXPECT_EQ(assembly.IsInitialized(), c.fOk);
@@ -139,48 +130,34 @@ TEST_F(AssemblyTest, DependencyTableFillsTheMaps)
 {
     const std::string com = Dependency("X.dll", "2.1", "X.1", "X");
     const std::string comEntry = "X:X.dll,2.1,X.1,X,C:\\Comp\\X.dll\\2.1\\X.dll;";
-    const std::string exact = std::string("name=\"") + g_szTestModule + "\" version=\"" + g_szTestFileVersion + "\"";
     const std::string other = std::string("name=\"") + g_szTestModule + "\" version=\"6.22.89.0\"";
-    const std::string rootFolder = "name=\"F\" version=\"1.0\" rootFolder=\"%ProgramFiles%\\Comp\\\"";
     const struct
     {
         const char* szName;
-        std::string table;  // empty: no table
+        std::string table;
         bool fOk;
         std::string comMap;
         std::string win32Map;
-        bool fNoRootValue;
     } rgCases[] = {
-        {"any version", TableXml(com), true, comEntry, "", false},
-        {"exact version", TableXml(com, exact), true, comEntry, "", false},
-        {"other version", TableXml(com, other), true, "", "", false},
-        {"name in other case", TableXml(com, "name=\"Component_Tests.exe\" version=\"*\""), true, "", "", false},
-        {"other context", TableXml(com, g_moduleAny, "Other"), true, "", "", false},
-        {"other feature version", TableXml(com, g_moduleAny, "Ctx", "name=\"F\" version=\"1.1\""), false, "", "",
-         false},
-        {"no table", "", false, "", "", false},
-        {"malformed table", "<dependencyTable><feature name=\"F\" version=\"1.0\">", false, "", "", false},
-        {"no dependencies", TableXml(""), true, "", "", false},
+        {"any version", TableXml(com), true, comEntry, ""},
+        {"other version", TableXml(com, other), true, "", ""},
+        {"name in other case", TableXml(com, "name=\"Component_Tests.exe\" version=\"*\""), true, "", ""},
+        {"other context", TableXml(com, g_moduleAny, "Other"), true, "", ""},
+        {"other feature version", TableXml(com, g_moduleAny, "Ctx", "name=\"F\" version=\"1.1\""), false, "", ""},
+        {"malformed table", "<dependencyTable><feature name=\"F\" version=\"1.0\">", false, "", ""},
+        {"no dependencies", TableXml(""), true, "", ""},
         {"ProgID without independent one", TableXml(Dependency("X.dll", "2.1", "X.1")), true, "",
-         "X.dll:X.dll,2.1,X.1,,C:\\Comp\\X.dll\\2.1\\X.dll;", false},
+         "X.dll:X.dll,2.1,X.1,,C:\\Comp\\X.dll\\2.1\\X.dll;"},
         {"both kinds", TableXml(Dependency("L.dll", "1") + com), true, comEntry,
-         "L.dll:L.dll,1,,,C:\\Comp\\L.dll\\1\\L.dll;", false},
+         "L.dll:L.dll,1,,,C:\\Comp\\L.dll\\1\\L.dll;"},
         {"later entry wins", TableXml(com + Dependency("Y.dll", "3.0", "Y.1", "x")), true,
-         "X:Y.dll,3.0,Y.1,x,C:\\Comp\\Y.dll\\3.0\\Y.dll;", "", false},
-        {"root folder of the feature", TableXml(com, g_moduleAny, "Ctx", rootFolder), true,
-         "X:X.dll,2.1,X.1,X," + Expanded("%ProgramFiles%") + "\\Comp\\X.dll\\2.1\\X.dll;", "", false},
-        {"too long a name", TableXml(Dependency(std::string(300, 'n'), "1") + com), true, comEntry, "", false},
-        // Last: the registry value stays away for the rest of the table.
-        {"no registered root", TableXml(com), true, "X:X.dll,2.1,X.1,X,\\X.dll\\2.1\\X.dll;", "", true},
+         "X:Y.dll,3.0,Y.1,x,C:\\Comp\\Y.dll\\3.0\\Y.dll;", ""},
+        {"too long a name", TableXml(Dependency(std::string(300, 'n'), "1") + com), true, comEntry, ""},
     };
     for (const auto& c : rgCases)
     {
         SCOPED_TRACE(c.szName);
-        DeleteFileA(m_tables.File("F_1.0.xml").c_str());
-        if (!c.table.empty())
-            TableWrite(c.table);
-        if (c.fNoRootValue)
-            m_common.Delete("ComponentRoot");
+        TableWrite(c.table);
         CCAssembly assembly;
         ASSERT_TRUE(assembly.InitializeCommon());
         EXPECT_EQ(assembly.InitializeFeature("F", "1.0", "Ctx"), c.fOk);
@@ -204,36 +181,30 @@ TEST_F(AssemblyTest, SecondFeatureAddsToTheMaps)
     EXPECT_STREQ(assembly.FeatureName(), "G");
 }
 
-// A folder path below an existing one, created for a test and removed with
-// everything the test put into it.
-class CCreatedFolders
+// The legacy folder and its parent, made for the test where missing and
+// removed with it.
+struct CLegacyFolder
 {
-public:
-    explicit CCreatedFolders(const std::string& path)
+    explicit CLegacyFolder(const std::string& path)
+        : m_path(path), m_parent(path.substr(0, path.rfind('\\'))),
+          m_fParentMade(CreateDirectoryA(m_parent.c_str(), nullptr)), m_fMade(CreateDirectoryA(path.c_str(), nullptr))
     {
-        for (size_t nEnd = path.find('\\', 3); ; nEnd = path.find('\\', nEnd + 1))
-        {
-            std::string folder = path.substr(0, nEnd);
-            if (CreateDirectoryA(folder.c_str(), nullptr))
-                m_created.push_back(folder);
-            if (nEnd == std::string::npos)
-                break;
-        }
     }
-    ~CCreatedFolders()
+    ~CLegacyFolder()
     {
-        for (auto it = m_created.rbegin(); it != m_created.rend(); ++it)
-            RemoveDirectoryA(it->c_str());
+        if (m_fMade)
+            RemoveDirectoryA(m_path.c_str());
+        if (m_fParentMade)
+            RemoveDirectoryA(m_parent.c_str());
     }
-
-private:
-    std::vector<std::string> m_created;
+    std::string m_path, m_parent;
+    bool m_fParentMade, m_fMade;
 };
 
 TEST_F(AssemblyTest, LegacyFolderWhenTheConfiguredOneHasNoTable)
 {
     const std::string legacy = Expanded("%CommonProgramFiles%\\Tervane Morlund Computers\\DependencyTables");
-    CCreatedFolders folders(legacy);
+    CLegacyFolder folder(legacy);
     COwnedFile table(legacy + "\\F_1.0.xml", TableXml(Dependency("X.dll", "2.1", "X.1", "X")));
     CCAssembly assembly;
     ASSERT_TRUE(assembly.InitializeCommon());

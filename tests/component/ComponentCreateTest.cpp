@@ -19,66 +19,24 @@ struct CFakeBehaviour
     VARIANT_BOOL vbSuccess = VARIANT_TRUE;
 };
 
-// What the stand-in component saw.
-struct CFakeLog
-{
-    int nCreated = 0;
-    std::vector<std::string> inits;
-};
-
-class CFakeComponent final : public IComponentInit
+// The class factory and the component it hands out in one object, which
+// lives on the test's stack for the whole registration and logs what it saw.
+class CFake final : public IClassFactory, public IComponentInit
 {
 public:
-    CFakeComponent(const CFakeBehaviour& behaviour, CFakeLog& log) : m_behaviour(behaviour), m_log(log) {}
+    CFakeBehaviour m_behaviour;
+    int m_nCreated = 0;
+    std::vector<std::string> m_inits;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override
     {
         *ppv = nullptr;
-        if (IsEqualIID(riid, IID_IUnknown) || (m_behaviour.fComponentInit && IsEqualIID(riid, IID_IComponentInit)))
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory))
+            *ppv = static_cast<IClassFactory*>(this);
+        else if (m_behaviour.fComponentInit && IsEqualIID(riid, IID_IComponentInit))
             *ppv = static_cast<IComponentInit*>(this);
-        else
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
+        return *ppv ? S_OK : E_NOINTERFACE;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_cRef; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        ULONG cRef = --m_cRef;
-        if (cRef == 0)
-            delete this;
-        return cRef;
-    }
-    HRESULT STDMETHODCALLTYPE Initialize(BSTR featureName, BSTR featureVersion, BSTR contextName,
-                                         VARIANT_BOOL* success) override
-    {
-        m_log.inits.push_back(MscTextFromBstr(featureName) + "|" + MscTextFromBstr(featureVersion) + "|" +
-                              MscTextFromBstr(contextName));
-        *success = m_behaviour.vbSuccess;
-        return m_behaviour.hrInitialize;
-    }
-
-private:
-    ULONG m_cRef = 0;
-    CFakeBehaviour m_behaviour;
-    CFakeLog& m_log;
-};
-
-class CFakeFactory final : public IClassFactory
-{
-public:
-    CFakeBehaviour m_behaviour;
-    CFakeLog m_log;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override
-    {
-        *ppv = nullptr;
-        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IClassFactory))
-            return E_NOINTERFACE;
-        *ppv = static_cast<IClassFactory*>(this);
-        return S_OK;
-    }
-    // Lives on the test's stack for the whole registration.
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, REFIID riid, void** ppv) override
@@ -86,14 +44,18 @@ public:
         *ppv = nullptr;
         if (FAILED(m_behaviour.hrCreate))
             return m_behaviour.hrCreate;
-        ++m_log.nCreated;
-        CFakeComponent* pComponent = new CFakeComponent(m_behaviour, m_log);
-        pComponent->AddRef();
-        HRESULT hr = pComponent->QueryInterface(riid, ppv);
-        pComponent->Release();
-        return hr;
+        ++m_nCreated;
+        return QueryInterface(riid, ppv);
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Initialize(BSTR featureName, BSTR featureVersion, BSTR contextName,
+                                         VARIANT_BOOL* success) override
+    {
+        m_inits.push_back(MscTextFromBstr(featureName) + "|" + MscTextFromBstr(featureVersion) + "|" +
+                          MscTextFromBstr(contextName));
+        *success = m_behaviour.vbSuccess;
+        return m_behaviour.hrInitialize;
+    }
 };
 
 class ComponentCreateTest : public ComponentModelTest
@@ -102,13 +64,14 @@ protected:
     ComponentCreateTest()
     {
         m_progID.String("", "{6A1C0D52-2F0E-4C61-9B1E-507D12334403}");
-        CoRegisterClassObject(g_clsidFake, &m_factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &m_dwCookie);
+        CoRegisterClassObject(g_clsidFake, static_cast<IClassFactory*>(&m_factory), CLSCTX_INPROC_SERVER,
+                              REGCLS_MULTIPLEUSE, &m_dwCookie);
         TableWrite(TableXml(Dependency("Fake.dll", "1.2", "Korlix.Fake.1", "Korlix.Fake")));
     }
     ~ComponentCreateTest() override { CoRevokeClassObject(m_dwCookie); }
 
     CRegValues m_progID{"Software\\Classes\\Korlix.Fake.1\\CLSID"};
-    CFakeFactory m_factory;
+    CFake m_factory;
     DWORD m_dwCookie = 0;
 };
 
@@ -117,7 +80,7 @@ TEST_F(ComponentCreateTest, NothingIsCreatedBeforeInitialisation)
     CCAssembly assembly;
     CCComPtr<IUnknown> component;
     EXPECT_EQ(assembly.CoCreateInstance("Korlix.Fake", component.put_void(), nullptr, 0x17, IID_IUnknown), E_FAIL);
-    EXPECT_EQ(m_factory.m_log.nCreated, 0);
+    EXPECT_EQ(m_factory.m_nCreated, 0);
 }
 
 TEST_F(ComponentCreateTest, CreationAndInitialisation)
@@ -153,11 +116,12 @@ TEST_F(ComponentCreateTest, CreationAndInitialisation)
     {
         SCOPED_TRACE(c.szName);
         m_factory.m_behaviour = c.behaviour;
-        m_factory.m_log = CFakeLog();
+        m_factory.m_nCreated = 0;
+        m_factory.m_inits.clear();
         CCComPtr<IUnknown> component;
         EXPECT_EQ(assembly.CoCreateInstance(c.szProgID, component.put_void(), nullptr, 0x17, c.iid), c.hr);
-        EXPECT_EQ(m_factory.m_log.nCreated, c.nCreated);
-        EXPECT_EQ(m_factory.m_log.inits, std::vector<std::string>(c.nInits, "F|1.0|Ctx"));
+        EXPECT_EQ(m_factory.m_nCreated, c.nCreated);
+        EXPECT_EQ(m_factory.m_inits, std::vector<std::string>(c.nInits, "F|1.0|Ctx"));
         EXPECT_EQ(static_cast<bool>(component), c.fInterface);
     }
 }

@@ -106,18 +106,8 @@ protected:
     CTempDir m_dir;
     CTempFile m_record{".rec"};
     CRegValues m_tracing{"Software\\Tervane\\Common\\Tracing\\Korlix.exe\\6.22"};
-    CRegValues m_common{"SOFTWARE\\Tervane\\Common"};
     std::string m_copyConfig;
 };
-
-TEST_F(ComponentRunTest, InstalledProgramCreatesTheEngineThroughTheTable)
-{
-    CKorlixRun run = Run();
-    EXPECT_EQ(run.dwExitCode, 0u);
-    EXPECT_EQ(m_record.Read(), g_installedRecord);
-    ExpectTraced({g_engineTableLine,
-                  "\tCoCreateInstance\tLeave\tMethod CoCreateInstance has been called\thr: 0x00000000, '"});
-}
 
 TEST_F(ComponentRunTest, ProgramExportsTheHostEntryPoints)
 {
@@ -127,17 +117,20 @@ TEST_F(ComponentRunTest, ProgramExportsTheHostEntryPoints)
     EXPECT_NE(GetProcAddress(program.get(), "DllUninitialize"), nullptr);
 }
 
-TEST_F(ComponentRunTest, RegistryValues)
+TEST_F(ComponentRunTest, InstalledProgramAndRegistryValues)
 {
     CTempDir emptyTables;
     const struct
     {
         const char* szName;
-        const char* szValue;
-        std::string data;  // empty: the value is deleted
+        const char* szValue;  // null: the installed values
+        std::string data;     // empty: the value is deleted
         DWORD dwExitCode;
         std::vector<std::string> traced;
     } rgCases[] = {
+        {"installed", nullptr, "", 0,
+         {g_engineTableLine,
+          "\tCoCreateInstance\tLeave\tMethod CoCreateInstance has been called\thr: 0x00000000, '"}},
         {"no table folder", "DependencyTables", "", 2,
          {"\tError accessing registry for getting deptables path\tError: 2",
           "\tInitializeDependencyTablesPath failed\t", "\tInitializeCommon failed\t", g_szInitFailed}},
@@ -154,9 +147,9 @@ TEST_F(ComponentRunTest, RegistryValues)
     {
         SCOPED_TRACE(c.szName);
         CRegValues values("SOFTWARE\\Tervane\\Common");
-        if (c.data.empty())
+        if (c.szValue && c.data.empty())
             values.Delete(c.szValue);
-        else
+        else if (c.szValue)
             values.String(c.szValue, c.data, REG_EXPAND_SZ);
         EXPECT_EQ(Run().dwExitCode, c.dwExitCode);
         EXPECT_EQ(m_record.Read(), c.dwExitCode ? "" : g_installedRecord);

@@ -105,11 +105,3 @@ CTempDir::~CTempDir()
 {
     TreeRemove(m_path);
 }
-
-std::string::size_type LinesCount(const std::string& text)
-{
-    std::string::size_type n = 0;
-    for (char ch : text)
-        n += ch == '\n';
-    return n;
-}

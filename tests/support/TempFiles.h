@@ -55,6 +55,3 @@ private:
 // exactly these bytes.
 std::string FileBytes(const std::string& path);
 void FileWrite(const std::string& path, const std::string& bytes);
-
-// The lines of a text, split at line feeds (no empty last line).
-std::string::size_type LinesCount(const std::string& text);

@@ -4,7 +4,6 @@
 #include "platform/ScopedHandle.h"
 #include "support/RegValues.h"
 #include "support/TempFiles.h"
-#include "trace/ImportPatch.h"
 #include "trace/TraceFiles.h"
 #include "trace/QuillTrace.h"
 
@@ -288,12 +287,19 @@ TEST_F(QuillTraceTest, ModuleHandleWithItsRecords)
     EXPECT_EQ(AfterTime(lines[1]), prefix + szLeave);
 }
 
-TEST_F(QuillTraceTest, ComponentObjectAdoptsTheExecutablesSettings)
+TEST_F(QuillTraceTest, ComponentObjectAdoptsTheExecutablesSettingsOnlyWithModuleColumn)
 {
     Enable(4);
+    m_values.String("TraceFile", "shared.trc");
+    {
+        auto host = Create();
+        EXPECT_EQ(gg_ptrc, host.get());
+        auto other = Create(g_szNoKey);
+        EXPECT_EQ(other->m_fEnabled, 0);
+        EXPECT_EQ(gg_ptrc, other.get());
+    }
     m_values.Dword("TraceGlobalEnable", 1);
     m_values.Dword("TraceLimitSize", 123456);
-    m_values.String("TraceFile", "shared.trc");
     auto host = Create();
     EXPECT_EQ(gg_ptrc, host.get());
     host->Trace(eTrcError, "Host::Run", "Internal", "host", "");
@@ -311,16 +317,6 @@ TEST_F(QuillTraceTest, ComponentObjectAdoptsTheExecutablesSettings)
     EXPECT_EQ(Columns(lines[2])[8], "host again");
 }
 
-TEST_F(QuillTraceTest, ExecutableWithoutModuleColumnIsNotAdopted)
-{
-    Enable(4);
-    auto host = Create();
-    EXPECT_EQ(gg_ptrc, host.get());
-    auto other = Create(g_szNoKey);
-    EXPECT_EQ(other->m_fEnabled, 0);
-    EXPECT_EQ(gg_ptrc, other.get());
-}
-
 TEST_F(QuillTraceTest, SettingsFollowTheValueTypes)
 {
     std::string qword(8, '\0');
@@ -333,8 +329,6 @@ TEST_F(QuillTraceTest, SettingsFollowTheValueTypes)
         std::vector<CValue> values;
         const char* szSettings;
     } rgCases[] = {
-        {"trace and level only", g_szCaseKey, g_nProcessFlags, {Dw("Trace", 1), Dw("TraceLevel", 3)},
-         "enabled=1 clear=0 level=3 module=0 open=0 history=0 size=0 time=0 file=Trace.trc"},
         {"any non-zero switches on", g_szCaseKey, g_nProcessFlags, {Dw("Trace", 2)},
          "enabled=1 clear=0 level=0 module=0 open=0 history=0 size=0 time=0 file=Trace.trc"},
         {"Trace as text", g_szCaseKey, g_nProcessFlags, {Sz("Trace", "1"), Dw("TraceLevel", 3)},
@@ -419,6 +413,62 @@ TEST_F(QuillTraceTest, FileNameExpansion)
     SetEnvironmentVariableA("KRLX_TRACE_TEST", nullptr);
 }
 
+// Points the test program's import of MessageBoxA at a catcher for the
+// owner's lifetime, so that no box waits for a user.
+class CMessageBoxPatch
+{
+public:
+    explicit CMessageBoxPatch(void* pReplacement) : m_ppSlot(SlotFind())
+    {
+        if (m_ppSlot)
+            m_pOriginal = SlotWrite(pReplacement);
+    }
+    ~CMessageBoxPatch()
+    {
+        if (m_ppSlot)
+            SlotWrite(m_pOriginal);
+    }
+    bool Active() const { return m_ppSlot != nullptr; }
+
+private:
+    static void** SlotFind()
+    {
+        auto pBase = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+        auto pNt = reinterpret_cast<IMAGE_NT_HEADERS*>(pBase + reinterpret_cast<IMAGE_DOS_HEADER*>(pBase)->e_lfanew);
+        auto pDescriptor = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(
+            pBase + pNt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
+        for (; pDescriptor->Name; ++pDescriptor)
+        {
+            if (_stricmp(reinterpret_cast<const char*>(pBase + pDescriptor->Name), "USER32.dll") != 0)
+                continue;
+            auto pNames = reinterpret_cast<IMAGE_THUNK_DATA*>(pBase + pDescriptor->OriginalFirstThunk);
+            auto pSlots = reinterpret_cast<IMAGE_THUNK_DATA*>(pBase + pDescriptor->FirstThunk);
+            for (; pNames->u1.AddressOfData; ++pNames, ++pSlots)
+            {
+                if (IMAGE_SNAP_BY_ORDINAL(pNames->u1.Ordinal))
+                    continue;
+                auto pName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(pBase + pNames->u1.AddressOfData);
+                if (strcmp(reinterpret_cast<const char*>(pName->Name), "MessageBoxA") == 0)
+                    return reinterpret_cast<void**>(&pSlots->u1.Function);
+            }
+        }
+        return nullptr;
+    }
+    // Returns the slot's old value.
+    void* SlotWrite(void* pValue)
+    {
+        DWORD dwOld = 0;
+        VirtualProtect(m_ppSlot, sizeof(void*), PAGE_READWRITE, &dwOld);
+        void* pOld = *m_ppSlot;
+        *m_ppSlot = pValue;
+        VirtualProtect(m_ppSlot, sizeof(void*), dwOld, &dwOld);
+        return pOld;
+    }
+
+    void** m_ppSlot;
+    void* m_pOriginal = nullptr;
+};
+
 // The information box, caught before it reaches the screen.
 struct CBoxSeen
 {
@@ -437,7 +487,7 @@ int WINAPI MessageBoxCatch(HWND, LPCSTR szText, LPCSTR szCaption, UINT uType)
 
 TEST_F(QuillTraceTest, InformationBox)
 {
-    CImportPatch patch("USER32.dll", "MessageBoxA", reinterpret_cast<void*>(&MessageBoxCatch));
+    CMessageBoxPatch patch(reinterpret_cast<void*>(&MessageBoxCatch));
     ASSERT_TRUE(patch.Active());
     const struct
     {

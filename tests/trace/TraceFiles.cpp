@@ -21,7 +21,6 @@ constexpr size_t g_nTimeLen = 23;
 CTraceFile TraceFileRead(const std::string& path)
 {
     CTraceFile file;
-    file.fExists = FileExists(path);
     std::string bytes = FileBytes(path);
     file.fBom = bytes.compare(0, 2, "\xFF\xFE") == 0;
     for (size_t i = file.fBom ? 2 : 0; i + 1 < bytes.size(); i += 2)

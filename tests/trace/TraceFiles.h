@@ -7,7 +7,6 @@
 
 struct CTraceFile
 {
-    bool fExists = false;
     bool fBom = false;
     // The units after the byte-order mark, each as one narrow character.
     std::string text;

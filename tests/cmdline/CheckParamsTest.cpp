@@ -6,9 +6,7 @@
 
 namespace
 {
-class CheckParamsTest : public testing::TestWithParam<CCheckCase>
-{
-};
+using CheckParamsTest = testing::TestWithParam<CCheckCase>;
 
 TEST_P(CheckParamsTest, JudgesTheCombination)
 {
@@ -69,9 +67,7 @@ struct CPathCase
     std::string csWrkDirAfter;
 };
 
-class ObjectFileNormalizeTest : public testing::TestWithParam<CPathCase>
-{
-};
+using ObjectFileNormalizeTest = testing::TestWithParam<CPathCase>;
 
 TEST_P(ObjectFileNormalizeTest, MovesAnAbsoluteFolderIntoTheWorkingDirectory)
 {

@@ -24,9 +24,7 @@ struct CFrontEndCase
     std::string csLogFile = "";
 };
 
-class FrontEndParseTest : public testing::TestWithParam<CFrontEndCase>
-{
-};
+using FrontEndParseTest = testing::TestWithParam<CFrontEndCase>;
 
 TEST_P(FrontEndParseTest, SortsFrontEndAndEngineOptions)
 {
@@ -67,9 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
                     CFrontEndCase{{"?"}, "", "eError"}, CFrontEndCase{{"/helpme"}, "", "eError"},
                     CFrontEndCase{{"/lang"}, "", "eError"}));
 
-class FrontEndCheckTest : public testing::TestWithParam<CCheckCase>
-{
-};
+using FrontEndCheckTest = testing::TestWithParam<CCheckCase>;
 
 TEST_P(FrontEndCheckTest, SkipsTheEngineRulesForHelpOnly)
 {

@@ -45,9 +45,7 @@ struct CBlockCase
     const char* szCipher;
 };
 
-class SingleDesTest : public testing::TestWithParam<CBlockCase>
-{
-};
+using SingleDesTest = testing::TestWithParam<CBlockCase>;
 
 // With K1 = K2 = K3 the triple step collapses to single DES.
 TEST_P(SingleDesTest, EqualKeysGiveSingleDes)
@@ -83,9 +81,7 @@ struct CPaddedCase
     const char* szOutput;
 };
 
-class PaddedInputTest : public testing::TestWithParam<CPaddedCase>
-{
-};
+using PaddedInputTest = testing::TestWithParam<CPaddedCase>;
 
 TEST_P(PaddedInputTest, CiphertextOrMac)
 {
@@ -137,9 +133,7 @@ struct CRoomCase
     const char* szOutput;
 };
 
-class MacRoomTest : public testing::TestWithParam<CRoomCase>
-{
-};
+using MacRoomTest = testing::TestWithParam<CRoomCase>;
 
 // Too little room leaves output and length untouched.
 TEST_P(MacRoomTest, NeedsEightBytes)
@@ -163,9 +157,7 @@ struct CRefusedCase
     uint8_t bDirection;
 };
 
-class RefusedTest : public testing::TestWithParam<CRefusedCase>
-{
-};
+using RefusedTest = testing::TestWithParam<CRefusedCase>;
 
 TEST_P(RefusedTest, ReturnsFalseAndWritesNothing)
 {

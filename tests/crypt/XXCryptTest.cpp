@@ -51,9 +51,7 @@ struct CDeriveCase
     const char* szKey;
 };
 
-class DeriveKeyTest : public testing::TestWithParam<CDeriveCase>
-{
-};
+using DeriveKeyTest = testing::TestWithParam<CDeriveCase>;
 
 TEST_P(DeriveKeyTest, KeyFromTheSelectorsLowBits)
 {
@@ -86,9 +84,7 @@ struct CStatusCase
     DWORD dwStatus;
 };
 
-class KeyStatusTest : public testing::TestWithParam<CStatusCase>
-{
-};
+using KeyStatusTest = testing::TestWithParam<CStatusCase>;
 
 TEST_P(KeyStatusTest, RefusedArgumentsWriteNothing)
 {
@@ -142,9 +138,7 @@ struct CTextCase
     int32_t nCapacityOut;
 };
 
-class BytesToTextTest : public testing::TestWithParam<CTextCase>
-{
-};
+using BytesToTextTest = testing::TestWithParam<CTextCase>;
 
 TEST_P(BytesToTextTest, TwoUppercaseDigitsPerByte)
 {
@@ -181,9 +175,7 @@ struct CRangeCase
     uint32_t nHighUsed;
 };
 
-class RandomRangeTest : public testing::TestWithParam<CRangeCase>
-{
-};
+using RandomRangeTest = testing::TestWithParam<CRangeCase>;
 
 TEST_P(RandomRangeTest, NextIsLowPlusRandModuloTheSpan)
 {
@@ -214,9 +206,7 @@ TEST(RandomRange, FillSeedsAndDrawsBytes)
     EXPECT_TRUE(bytes == FillBytes(tBefore, 6) || bytes == FillBytes(tAfter, 6)) << HexText(abBytes, 6);
 }
 
-class KnownTextTest : public testing::TestWithParam<CKnownText>
-{
-};
+using KnownTextTest = testing::TestWithParam<CKnownText>;
 
 // The selector byte in the text is the first draw after a seed from the
 // clock; the rest follows from its two low bits.
@@ -241,9 +231,7 @@ struct CLengthCase
     size_t nText;
 };
 
-class TextLengthTest : public testing::TestWithParam<CLengthCase>
-{
-};
+using TextLengthTest = testing::TestWithParam<CLengthCase>;
 
 TEST_P(TextLengthTest, NineBytesPlusThePaddedLengthInUppercaseHex)
 {

@@ -78,9 +78,7 @@ struct CLineCase
     const char* szCmdLine;  // null: the engine is not reached
 };
 
-class CommandLineTableTest : public testing::TestWithParam<CLineCase>
-{
-};
+using CommandLineTableTest = testing::TestWithParam<CLineCase>;
 
 TEST_P(CommandLineTableTest, ExitCodeConsoleAndEngineCommandLine)
 {
@@ -199,9 +197,7 @@ struct CTextCase
     const char* szResource;
 };
 
-class BigTextRunTest : public testing::TestWithParam<CTextCase>
-{
-};
+using BigTextRunTest = testing::TestWithParam<CTextCase>;
 
 TEST_P(BigTextRunTest, HeaderAndTextWithoutWaiting)
 {
@@ -245,9 +241,7 @@ struct CExtensionCase
     DWORD dwType = REG_SZ;
 };
 
-class ExtensionRunTest : public testing::TestWithParam<CExtensionCase>
-{
-};
+using ExtensionRunTest = testing::TestWithParam<CExtensionCase>;
 
 TEST_P(ExtensionRunTest, AppendedToEveryRun)
 {

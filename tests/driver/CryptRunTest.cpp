@@ -40,9 +40,7 @@ struct CCryptRunCase
     const char* szClear;  // the password the text must encode; empty: no text
 };
 
-class CryptRunTest : public testing::TestWithParam<CCryptRunCase>
-{
-};
+using CryptRunTest = testing::TestWithParam<CCryptRunCase>;
 
 // The key prompt prints nothing when the output is redirected.
 TEST_P(CryptRunTest, PrintsTheObfuscatedPassword)
@@ -88,9 +86,7 @@ struct COtherAnswerCase
     const char* szErr;
 };
 
-class CryptOtherAnswerTest : public testing::TestWithParam<COtherAnswerCase>
-{
-};
+using CryptOtherAnswerTest = testing::TestWithParam<COtherAnswerCase>;
 
 // Syntax checks come first; nothing is printed on standard output.
 TEST_P(CryptOtherAnswerTest, NoPasswordText)

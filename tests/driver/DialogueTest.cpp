@@ -51,11 +51,6 @@ TEST_F(DialogueTest, SeveralContinueRoundsUntilJobDone)
     EXPECT_EQ(Events(), (CEventList{"create", "init", "execute", "continue", "continue", "continue", "release"}));
 }
 
-TEST_F(DialogueTest, JobDoneCodeIsTheExitCode)
-{
-    EXPECT_EQ(Run("call\nend\ncall\nout <eJobDone>7\\n\nstatus 1\nend\n").dwExitCode, 7u);
-}
-
 TEST_F(DialogueTest, BlocksUsedUpEndThePolling)
 {
     CKorlixRun run = Run("call\nout <eWarning> careful\\n\nend\n");
@@ -115,6 +110,7 @@ TEST_P(ExecuteStatusTest, EndsTheDialogueWithTheMappedCode)
     const CStatusCase& c = GetParam();
     CKorlixRun run = Run(std::string("call\nstatus ") + c.szStatus + "\nend\ncall\nout <eJobDone>5\\n\nend\n");
     EXPECT_EQ(run.dwExitCode, c.dwExitCode);
+    EXPECT_EQ(run.out, g_signOn);
     EXPECT_EQ(run.err, c.szStdErr);
     EXPECT_EQ(Events(), (CEventList{"create", "init", "execute", "release"}));
 }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <vector>
 
 namespace
@@ -23,14 +24,9 @@ protected:
     std::vector<std::string> Events() const
     {
         std::vector<std::string> events;
-        std::string text = m_record.Read();
-        for (size_t nPos = 0; nPos < text.size();)
-        {
-            size_t nEnd = text.find('\n', nPos);
-            std::string line = text.substr(nPos, nEnd - nPos);
+        std::istringstream lines(m_record.Read());
+        for (std::string line; std::getline(lines, line);)
             events.push_back(line.substr(0, line.find('\t')));
-            nPos = nEnd == std::string::npos ? text.size() : nEnd + 1;
-        }
         return events;
     }
 

@@ -94,8 +94,6 @@ TEST_P(ActionStatusTest, SetsTheCode)
 
 INSTANTIATE_TEST_SUITE_P(States, ActionStatusTest,
                          testing::Values(CActionStatusCase{"POST update action succeeded", true, 0},
-                                         CActionStatusCase{"POST update action pending", true, 402},
-                                         CActionStatusCase{"POST update action failed", true, 401},
                                          CActionStatusCase{"POST update action skipped", true, 401},
                                          CActionStatusCase{"post update action failed", false, 3}));
 }  // namespace

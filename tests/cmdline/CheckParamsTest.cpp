@@ -46,8 +46,8 @@ INSTANTIATE_TEST_SUITE_P(
         CCheckCase{{"/CRYPT=x", "/LF", "/W", "/WHE", "/KRLXVER=1", "/CML=2"}, true},
         CCheckCase{{"/CRYPT=x", "/O=a.bup"}, false}, CCheckCase{{"/CRYPT=x", "/BPC=50"}, false}));
 
-// Without a command there is no list; the reboot and battery rules still apply.
-// The command lines of CommandLineRunTest and CmdLineTraceTest are not repeated.
+// Without a command there is no list; the reboot and battery rules still apply
+// (the command lines CommandLineRunTest and CmdLineTraceTest run are not repeated).
 INSTANTIATE_TEST_SUITE_P(Rules, CheckParamsTest,
                          testing::Values(CCheckCase{{"/INFO", "/AR"}, true}, CCheckCase{{"/UPD", "/BPC=100"}, true},
                                          CCheckCase{{"/AST", "/BPC=5"}, false}));

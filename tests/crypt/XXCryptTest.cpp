@@ -1,5 +1,5 @@
 // Password obfuscation: key derivation, the random selector, rendering as
-// text and the obfuscated texts of fixed passwords.
+// text and the selector and length of obfuscated texts.
 #include "crypt/CryptTestSupport.h"
 #include "crypt/Des.h"
 #include "crypt/RandomRange.h"

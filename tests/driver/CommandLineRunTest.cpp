@@ -122,7 +122,8 @@ INSTANTIATE_TEST_SUITE_P(
                     Engine("/UPD /LF"), Engine("/UPD /LF=flash.log", "/UPD /lf=\"C:\\windows\\temp\\flash.log\""),
                     Engine("/UPD /LF=flash.log /WD=C:\\work", "/UPD /lf=\"C:\\work\\flash.log\" /WD=C:\\work"),
                     Engine("/UPD \"/LF=my log.txt\" /WD=C:\\work", "/UPD /lf=\"C:\\work\\my log.txt\" /WD=C:\\work"),
-                    Quiet("/UPD /LF=\"C:\\logs\\a b.log\" /S"), Engine("/UPD /WHE /QHE")));
+                    Quiet("/UPD /LF=\"C:\\logs\\a b.log\" /S", "/UPD /lf=\"C:\\logs\\a b.log\" /S"),
+                    Engine("/UPD /WHE /QHE")));
 
 INSTANTIATE_TEST_SUITE_P(
     SyntaxErrors, CommandLineTableTest,

@@ -48,16 +48,13 @@ INSTANTIATE_TEST_SUITE_P(
         // 12: the battery and access series
         CErrTextCase{2, "Flash: Access denied. Try later", true, 1037},
         CErrTextCase{0, "access denied.", false, 0},
-        // 13, 14
         CErrTextCase{1, "PC lock is installed", true, 3},
         CErrTextCase{1, "List content of BupInfo.xml is not supported", true, 255},
-        // 15 to 18
         CErrTextCase{3, "Invalid file(s) for full update", true, 1046},
         // 19, 20: the latter only when nothing was recorded yet
         CErrTextCase{0, "can't load bios file", true, 8},
         CErrTextCase{0, "Flash device is write protected", true, 2},
         CErrTextCase{1, "Flash device is write protected", true, 1},
-        // 21 to 23
         CErrTextCase{0, "POST update action skipped", true, 401},
         // 24: accessor texts and "OK"
         CErrTextCase{0, "ok", true, 2},

@@ -57,9 +57,7 @@ std::ostream& operator<<(std::ostream& os, const CTraceCase& c)
     return os << "'" << c.arguments << "'";
 }
 
-class CmdLineTraceTest : public testing::TestWithParam<CTraceCase>
-{
-};
+using CmdLineTraceTest = testing::TestWithParam<CTraceCase>;
 
 TEST_P(CmdLineTraceTest, RecordsInOrder)
 {

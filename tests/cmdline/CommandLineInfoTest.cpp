@@ -26,9 +26,7 @@ struct CTokenizeCase
     std::vector<std::string> calls;
 };
 
-class TokenizeTest : public testing::TestWithParam<CTokenizeCase>
-{
-};
+using TokenizeTest = testing::TestWithParam<CTokenizeCase>;
 
 TEST_P(TokenizeTest, HandsEachParameterOnce)
 {

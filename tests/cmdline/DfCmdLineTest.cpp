@@ -13,9 +13,7 @@ struct CTokenCase
     const char* szOptions;
 };
 
-class DfKeywordTest : public testing::TestWithParam<CTokenCase>
-{
-};
+using DfKeywordTest = testing::TestWithParam<CTokenCase>;
 
 TEST_P(DfKeywordTest, AddsTheTokens)
 {
@@ -83,9 +81,7 @@ struct CTextValueCase
     std::string csValue;
 };
 
-class DfTextValueTest : public testing::TestWithParam<CTextValueCase>
-{
-};
+using DfTextValueTest = testing::TestWithParam<CTextValueCase>;
 
 TEST_P(DfTextValueTest, StoresTheValueAsTyped)
 {
@@ -131,9 +127,7 @@ struct CNumberCase
     int nValue;
 };
 
-class DfNumberTest : public testing::TestWithParam<CNumberCase>
-{
-};
+using DfNumberTest = testing::TestWithParam<CNumberCase>;
 
 TEST_P(DfNumberTest, ReadsTheNumber)
 {

@@ -9,8 +9,6 @@
 
 #include <windows.h>
 
-#include <memory>
-
 namespace
 {
 const std::string g_version = " /krlxver=6.22.89.0";
@@ -21,19 +19,6 @@ const std::string g_deprecated =
 const std::string g_badExtension = "\r\nInvalid file extension, use .bup or .nvux!\r\n";
 constexpr char g_szWorkDir[] = "C:\\windows\\temp";
 constexpr char g_szConsumerKey[] = "SOFTWARE\\Tervane\\Ambrel\\Consumer\\Korlix.exe";
-
-// One record field, unescaped enough for these tests (backslashes only).
-std::string FieldUnescape(const std::string& field)
-{
-    std::string out;
-    for (size_t i = 0; i < field.size(); ++i)
-    {
-        if (field[i] == '\\' && i + 1 < field.size() && field[i + 1] == '\\')
-            ++i;
-        out += field[i];
-    }
-    return out;
-}
 
 class CommandLineRun
 {
@@ -49,19 +34,15 @@ public:
         return KorlixRun(start);
     }
 
-    // The engine's CmdLine and CmdLineOri; false when the engine never ran.
-    bool EngineCommandLines(std::string& cmdLine, std::string& cmdLineOri) const
+    // The engine's CmdLine and CmdLineOri, tab-separated, with the record's
+    // backslash escapes undone; empty when the engine never ran.
+    std::string EngineCommandLines() const
     {
-        std::string record = m_record.Read();
+        std::string record = m_record.Read(), lines;
         size_t nPos = record.find("execute\t");
-        if (nPos == std::string::npos)
-            return false;
-        size_t nEnd = record.find('\n', nPos);
-        std::string line = record.substr(nPos + 8, nEnd - nPos - 8);
-        size_t nTab = line.find('\t');
-        cmdLine = FieldUnescape(line.substr(0, nTab));
-        cmdLineOri = FieldUnescape(line.substr(nTab + 1));
-        return true;
+        for (size_t i = nPos + 8; nPos != std::string::npos && i < record.size() && record[i] != '\n'; ++i)
+            lines += record[i] == '\\' ? record[++i] : record[i];
+        return lines;
     }
 
 private:
@@ -78,9 +59,7 @@ struct CLineCase
     const char* szCmdLine;  // null: the engine is not reached
 };
 
-class CommandLineTableTest : public testing::TestWithParam<CLineCase>
-{
-};
+using CommandLineTableTest = testing::TestWithParam<CLineCase>;
 
 TEST_P(CommandLineTableTest, ExitCodeConsoleAndEngineCommandLine)
 {
@@ -90,19 +69,18 @@ TEST_P(CommandLineTableTest, ExitCodeConsoleAndEngineCommandLine)
     EXPECT_EQ(result.dwExitCode, c.dwExitCode);
     EXPECT_EQ(result.out, c.out);
     EXPECT_EQ(result.err, c.err);
-    std::string cmdLine, cmdLineOri;
-    bool fEngine = run.EngineCommandLines(cmdLine, cmdLineOri);
-    EXPECT_EQ(fEngine, c.szCmdLine != nullptr);
-    if (fEngine && c.szCmdLine)
-    {
-        EXPECT_EQ(cmdLine, c.szCmdLine + g_version);
-        EXPECT_EQ(cmdLineOri, c.szArguments);
-    }
+    EXPECT_EQ(run.EngineCommandLines(), c.szCmdLine ? c.szCmdLine + g_version + "\t" + c.szArguments : "");
 }
 
-CLineCase Engine(const char* szArguments, const char* szCmdLine, bool fQuiet = false)
+// The engine receives the arguments unchanged unless szCmdLine says otherwise.
+CLineCase Engine(const char* szArguments, const char* szCmdLine = nullptr, bool fQuiet = false)
 {
-    return CLineCase{szArguments, 0, fQuiet ? "" : g_signOn, "", szCmdLine};
+    return CLineCase{szArguments, 0, fQuiet ? "" : g_signOn, "", szCmdLine ? szCmdLine : szArguments};
+}
+
+CLineCase Quiet(const char* szArguments, const char* szCmdLine = nullptr)
+{
+    return Engine(szArguments, szCmdLine, true);
 }
 
 CLineCase Syntax(const char* szArguments, bool fMessage = true)
@@ -110,38 +88,42 @@ CLineCase Syntax(const char* szArguments, bool fMessage = true)
     return CLineCase{szArguments, 4, "", fMessage ? g_invalid : "", nullptr};
 }
 
+// Help and exit-code texts: header, then the resource text, whose CR LF line
+// ends reach the pipe as CR CR LF through the text-mode output.
+CLineCase BigText(const char* szArguments, const char* szResource)
+{
+    HRSRC hInfo = FindResourceA(nullptr, szResource, "BIGTEXT");
+    const char* pText = static_cast<const char*>(LockResource(LoadResource(nullptr, hInfo)));
+    std::string text = "Korlix Version 6.81\nCopyright (C) 2026 Tervane. All rights reserved.\n\nBIOS Management "
+                       "(Update & Archive)\nAmbrel tool to update and archive BIOS and BIOS settings (64 bit)\n\n" +
+                       std::string(pText, SizeofResource(nullptr, hInfo)) + "\n";
+    std::string out;
+    for (char ch : text)
+        out += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+    return CLineCase{szArguments, 0, out, "", nullptr};
+}
+
 INSTANTIATE_TEST_SUITE_P(
     ReachTheEngine, CommandLineTableTest,
-    testing::Values(
-        Engine("/UPD", "/UPD"), Engine("-upd", "-upd"), Engine("/Update", "/Update"),
-        Engine("/UPD /S", "/UPD /S", true), Engine("/upd -s", "/upd -s", true),
-        Engine("/UPD /instant", "/UPD"), Engine("/instant /UPD", "/UPD"),
-        Engine("/UPD /INSTANT /S", "/UPD /S", true), Engine("/UPD /O=B7710.BUP", "/UPD /O=B7710.BUP"),
-        Engine("/UPD /O=b7710.bup", "/UPD /O=b7710.bup"), Engine("/NVU /O=c.nvux", "/NVU /O=c.nvux"),
-        Engine("/NVRAM /O=c.nvux", "/NVRAM /O=c.nvux"),
-        Engine("/PASSWORDS /O=c.nvux", "/PASSWORDS /O=c.nvux"),
-        Engine("/BOOTORDER /O=c.nvux", "/BOOTORDER /O=c.nvux")));
+    testing::Values(Engine(""), Engine("/UPD"), Engine("-upd"), Engine("/Update"), Quiet("/UPD /S"),
+                    Quiet("/upd -s"), Engine("/UPD /instant", "/UPD"), Engine("/instant /UPD", "/UPD"),
+                    Quiet("/UPD /INSTANT /S", "/UPD /S"), Engine("/UPD /O=B7710.BUP"), Engine("/UPD /O=b7710.bup"),
+                    Engine("/NVU /O=c.nvux"), Engine("/NVRAM /O=c.nvux"), Engine("/PASSWORDS /O=c.nvux"),
+                    Engine("/BOOTORDER /O=c.nvux")));
 
 INSTANTIATE_TEST_SUITE_P(
     Commands, CommandLineTableTest,
-    testing::Values(
-        Engine("/ARC", "/ARC"), Engine("/ARC /O=arc.nvux /OV", "/ARC /O=arc.nvux /OV"),
-        Engine("/MAKE /CINP=a.nvux /BINP=b.bup /O=c.bup", "/MAKE /CINP=a.nvux /BINP=b.bup /O=c.bup"),
-        Engine("/BUPINFO /O=x.bup", "/BUPINFO /O=x.bup"), Engine("/AST", "/AST"), Engine("/INFO", "/INFO"),
-        Engine("/UPDATELOGO /O=logo.bmp", "/UPDATELOGO /O=logo.bmp"),
-        Engine("/UPDATELOGO /O=logo.JPG", "/UPDATELOGO /O=logo.JPG"),
-        Engine("/UPD /O=C:\\bios\\x.bup", "/UPD /O=C:\\bios\\x.bup"),
-        Engine("/UPD /WD=C:\\work /O=x.bup", "/UPD /WD=C:\\work /O=x.bup"),
-        Engine("/UPD /PWD=secret", "/UPD /PWD=secret"), Engine("/NVU /PWC=abc", "/NVU /PWC=abc"),
-        Engine("/UPD /BPC=20", "/UPD /BPC=20"), Engine("/UPD /BPC=HighRisk", "/UPD /BPC=HighRisk"),
-        Engine("/UPD /LC=auto", "/UPD /LC=auto"), Engine("/UPD /NRB /W /OV /IAC", "/UPD /NRB /W /OV /IAC"),
-        Engine("/UPD /BO", "/UPD /BO"), Engine("/UPD /silent", "/UPD /silent"),
-        Engine("/AST /OV", "/AST /OV"), Engine("/UPD /LF", "/UPD /LF"),
-        Engine("/UPD /LF=flash.log", "/UPD /lf=\"C:\\windows\\temp\\flash.log\""),
-        Engine("/UPD /LF=flash.log /WD=C:\\work", "/UPD /lf=\"C:\\work\\flash.log\" /WD=C:\\work"),
-        Engine("/UPD \"/LF=my log.txt\" /WD=C:\\work", "/UPD /lf=\"C:\\work\\my log.txt\" /WD=C:\\work"),
-        Engine("/UPD /LF=\"C:\\logs\\a b.log\" /S", "/UPD /lf=\"C:\\logs\\a b.log\" /S", true),
-        Engine("/UPD /WHE /QHE", "/UPD /WHE /QHE")));
+    testing::Values(Engine("/ARC"), Engine("/ARC /O=arc.nvux /OV"), Engine("/MAKE /CINP=a.nvux /BINP=b.bup /O=c.bup"),
+                    Engine("/BUPINFO /O=x.bup"), Engine("/AST"), Engine("/INFO"), Engine("/UPDATELOGO /O=logo.bmp"),
+                    Engine("/UPDATELOGO /O=logo.JPG"), Engine("/UPD /O=C:\\bios\\x.bup"),
+                    Engine("/UPD /WD=C:\\work /O=x.bup"), Engine("/UPD /PWD=secret"), Engine("/NVU /PWC=abc"),
+                    Engine("/UPD /BPC=20"), Engine("/UPD /BPC=HighRisk"), Engine("/UPD /LC=auto"),
+                    Engine("/UPD /NRB /W /OV /IAC"), Engine("/UPD /BO"), Engine("/UPD /silent"), Engine("/AST /OV"),
+                    Engine("/UPD /LF"), Engine("/UPD /LF=flash.log", "/UPD /lf=\"C:\\windows\\temp\\flash.log\""),
+                    Engine("/UPD /LF=flash.log /WD=C:\\work", "/UPD /lf=\"C:\\work\\flash.log\" /WD=C:\\work"),
+                    Engine("/UPD \"/LF=my log.txt\" /WD=C:\\work", "/UPD /lf=\"C:\\work\\my log.txt\" /WD=C:\\work"),
+                    Quiet("/UPD /LF=\"C:\\logs\\a b.log\" /S", "/UPD /lf=\"C:\\logs\\a b.log\" /S"),
+                    Engine("/UPD /WHE /QHE")));
 
 INSTANTIATE_TEST_SUITE_P(
     SyntaxErrors, CommandLineTableTest,
@@ -168,72 +150,12 @@ INSTANTIATE_TEST_SUITE_P(
                     CLineCase{"/ARC /O=#system#_#date#", 8, "", g_badExtension, nullptr},
                     CLineCase{"/NVU /O=x.nvu", 8, "", g_badExtension, nullptr}));
 
-// Help and exit-code texts: header, then the resource text, whose CR LF line
-// ends reach the pipe as CR CR LF through the text-mode output.
-std::string TextModeBytes(const std::string& text)
-{
-    std::string out;
-    for (char ch : text)
-        out += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
-    return out;
-}
-
-std::string ResourceText(const char* szName)
-{
-    HRSRC hInfo = FindResourceA(nullptr, szName, "BIGTEXT");
-    HGLOBAL hRes = LoadResource(nullptr, hInfo);
-    return std::string(static_cast<const char*>(LockResource(hRes)), SizeofResource(nullptr, hInfo));
-}
-
-std::string BigTextOutput(const char* szName)
-{
-    return TextModeBytes(
-        "Korlix Version 6.81\nCopyright (C) 2026 Tervane. All rights reserved.\n\nBIOS Management (Update & "
-        "Archive)\nAmbrel tool to update and archive BIOS and BIOS settings (64 bit)\n\n" +
-        ResourceText(szName) + "\n");
-}
-
-struct CTextCase
-{
-    const char* szArguments;
-    const char* szResource;
-};
-
-class BigTextRunTest : public testing::TestWithParam<CTextCase>
-{
-};
-
-TEST_P(BigTextRunTest, HeaderAndTextWithoutWaiting)
-{
-    CommandLineRun run;
-    CKorlixRun result = run.Run(GetParam().szArguments);
-    EXPECT_EQ(result.dwExitCode, 0u);
-    EXPECT_EQ(result.out, BigTextOutput(GetParam().szResource));
-    EXPECT_EQ(result.err, "");
-    std::string cmdLine, cmdLineOri;
-    EXPECT_FALSE(run.EngineCommandLines(cmdLine, cmdLineOri));
-}
-
-INSTANTIATE_TEST_SUITE_P(Texts, BigTextRunTest,
-                         testing::Values(CTextCase{"/?", "FLASH_CMDOPT.TXT"}, CTextCase{"/h", "FLASH_CMDOPT.TXT"},
-                                         CTextCase{"-HELP", "FLASH_CMDOPT.TXT"},
-                                         CTextCase{"/? /UPD /NVU", "FLASH_CMDOPT.TXT"},
-                                         CTextCase{"/? /instant", "FLASH_CMDOPTX.TXT"},
-                                         CTextCase{"/E", "FLASH_ELEVELS.TXT"},
-                                         CTextCase{"/e /S", "FLASH_ELEVELS.TXT"},
-                                         CTextCase{"/instant /E", "FLASH_ELEVELSX.TXT"}));
-
-TEST(CommandLineRun, OnlyTheProgramName)
-{
-    CommandLineRun run;
-    CKorlixRun result = run.Run("");
-    EXPECT_EQ(result.dwExitCode, 0u);
-    EXPECT_EQ(result.out, g_signOn);
-    std::string cmdLine, cmdLineOri;
-    ASSERT_TRUE(run.EngineCommandLines(cmdLine, cmdLineOri));
-    EXPECT_EQ(cmdLine, g_version);
-    EXPECT_EQ(cmdLineOri, "");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Texts, CommandLineTableTest,
+    testing::Values(BigText("/?", "FLASH_CMDOPT.TXT"), BigText("/h", "FLASH_CMDOPT.TXT"),
+                    BigText("-HELP", "FLASH_CMDOPT.TXT"), BigText("/? /UPD /NVU", "FLASH_CMDOPT.TXT"),
+                    BigText("/? /instant", "FLASH_CMDOPTX.TXT"), BigText("/E", "FLASH_ELEVELS.TXT"),
+                    BigText("/e /S", "FLASH_ELEVELS.TXT"), BigText("/instant /E", "FLASH_ELEVELSX.TXT")));
 
 struct CExtensionCase
 {
@@ -245,9 +167,7 @@ struct CExtensionCase
     DWORD dwType = REG_SZ;
 };
 
-class ExtensionRunTest : public testing::TestWithParam<CExtensionCase>
-{
-};
+using ExtensionRunTest = testing::TestWithParam<CExtensionCase>;
 
 TEST_P(ExtensionRunTest, AppendedToEveryRun)
 {
@@ -257,12 +177,9 @@ TEST_P(ExtensionRunTest, AppendedToEveryRun)
     CommandLineRun run;
     CKorlixRun result = run.Run(c.szArguments);
     EXPECT_EQ(result.dwExitCode, c.dwExitCode);
-    std::string cmdLine, cmdLineOri;
-    EXPECT_EQ(run.EngineCommandLines(cmdLine, cmdLineOri), c.szCmdLine != nullptr);
-    if (c.szCmdLine)
-    {
-        EXPECT_EQ(cmdLine, c.szCmdLine + g_version);
-    }
+    // CmdLineOri holds the extension as it was read.
+    const std::string lines = run.EngineCommandLines();
+    EXPECT_EQ(lines.substr(0, lines.find('\t')), c.szCmdLine ? c.szCmdLine + g_version : "");
 }
 
 INSTANTIATE_TEST_SUITE_P(

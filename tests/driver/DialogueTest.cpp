@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <vector>
 
 namespace
@@ -23,14 +24,9 @@ protected:
     std::vector<std::string> Events() const
     {
         std::vector<std::string> events;
-        std::string text = m_record.Read();
-        for (size_t nPos = 0; nPos < text.size();)
-        {
-            size_t nEnd = text.find('\n', nPos);
-            std::string line = text.substr(nPos, nEnd - nPos);
+        std::istringstream lines(m_record.Read());
+        for (std::string line; std::getline(lines, line);)
             events.push_back(line.substr(0, line.find('\t')));
-            nPos = nEnd == std::string::npos ? text.size() : nEnd + 1;
-        }
         return events;
     }
 
@@ -49,11 +45,6 @@ TEST_F(DialogueTest, SeveralContinueRoundsUntilJobDone)
         "call\nout <eJobDone>1046\\n\nstatus 1\nend\n");
     EXPECT_EQ(run.dwExitCode, 1046u);
     EXPECT_EQ(Events(), (CEventList{"create", "init", "execute", "continue", "continue", "continue", "release"}));
-}
-
-TEST_F(DialogueTest, JobDoneCodeIsTheExitCode)
-{
-    EXPECT_EQ(Run("call\nend\ncall\nout <eJobDone>7\\n\nstatus 1\nend\n").dwExitCode, 7u);
 }
 
 TEST_F(DialogueTest, BlocksUsedUpEndThePolling)
@@ -115,6 +106,7 @@ TEST_P(ExecuteStatusTest, EndsTheDialogueWithTheMappedCode)
     const CStatusCase& c = GetParam();
     CKorlixRun run = Run(std::string("call\nstatus ") + c.szStatus + "\nend\ncall\nout <eJobDone>5\\n\nend\n");
     EXPECT_EQ(run.dwExitCode, c.dwExitCode);
+    EXPECT_EQ(run.out, g_signOn);
     EXPECT_EQ(run.err, c.szStdErr);
     EXPECT_EQ(Events(), (CEventList{"create", "init", "execute", "release"}));
 }

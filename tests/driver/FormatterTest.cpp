@@ -18,9 +18,7 @@ struct CConsoleCase
     DWORD dwExitCode;
 };
 
-class ConsoleOutputTest : public testing::TestWithParam<CConsoleCase>
-{
-};
+using ConsoleOutputTest = testing::TestWithParam<CConsoleCase>;
 
 TEST_P(ConsoleOutputTest, Bytes)
 {

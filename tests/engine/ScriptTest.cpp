@@ -54,9 +54,7 @@ struct CEscapeCase
     const char* szExpected;
 };
 
-class TextUnescapeTest : public testing::TestWithParam<CEscapeCase>
-{
-};
+using TextUnescapeTest = testing::TestWithParam<CEscapeCase>;
 
 TEST_P(TextUnescapeTest, Resolves)
 {
@@ -78,9 +76,7 @@ struct CBadScript
     const char* szReason;
 };
 
-class ScriptParseBadTest : public testing::TestWithParam<CBadScript>
-{
-};
+using ScriptParseBadTest = testing::TestWithParam<CBadScript>;
 
 TEST_P(ScriptParseBadTest, FailsWithReason)
 {

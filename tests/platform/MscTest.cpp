@@ -14,9 +14,7 @@ struct CHideCase
     const char* szExpected;
 };
 
-class HidePasswordTest : public testing::TestWithParam<CHideCase>
-{
-};
+using HidePasswordTest = testing::TestWithParam<CHideCase>;
 
 TEST_P(HidePasswordTest, MasksValues)
 {
@@ -77,9 +75,7 @@ struct CSplitCase
     const char* szExt;
 };
 
-class SplitPathTest : public testing::TestWithParam<CSplitCase>
-{
-};
+using SplitPathTest = testing::TestWithParam<CSplitCase>;
 
 TEST_P(SplitPathTest, Parts)
 {
@@ -144,6 +140,7 @@ TEST(VersionInfoGet, ReadsTheProgramsRecord)
     ASSERT_TRUE(MscVersionInfoGet(szPath, info));
     EXPECT_EQ(info.fixed.dwFileVersionMS, (6u << 16) | 22u);
     EXPECT_EQ(info.fixed.dwProductVersionMS, (6u << 16) | 81u);
+    EXPECT_EQ(info.fixed.dwProductVersionLS, 89u << 16);
     EXPECT_EQ(info.csOriginalFilename, "Korlix.exe");
     EXPECT_EQ(info.csFeatureName, "BIOS Management (Update & Archive)");
     EXPECT_EQ(info.csPrivateBuild, "");

@@ -18,9 +18,7 @@ struct CRootCase
     const char* szKeyName;
 };
 
-class RegKeyRootTest : public testing::TestWithParam<CRootCase>
-{
-};
+using RegKeyRootTest = testing::TestWithParam<CRootCase>;
 
 TEST_P(RegKeyRootTest, SplitsRootAndSubkey)
 {

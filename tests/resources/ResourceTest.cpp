@@ -1,3 +1,5 @@
+#include "resources/ExpectedStrings.h"
+
 #include "platform/Msc.h"
 
 #include <gtest/gtest.h>
@@ -24,100 +26,24 @@ std::string BigTextLoad(const char* szName)
     return n ? std::string(data.get(), n) : std::string();
 }
 
-// The string-table entries the program compares engine texts with; the
-// labels and messages it prints are checked byte for byte by the console tests.
-struct CExpectedString
+TEST(StringTable, EveryEntryByNumber)
 {
-    unsigned id;
-    const char* szText;
-};
-
-const CExpectedString g_rgExpectedStrings[] = {
-    {5108, "BIOS backup not supported"},
-    {5109, "BIOS archiving failed"},
-    {5112, "BIOS update not supported"},
-    {5113, "BIOS update failed"},
-    {5120, "Missing confirmation(s)"},
-    {5121, "PC lock is installed"},
-    {5150, "Could not create directory"},
-    {5151, "Creation of archive skipped, missing BupInfo.xml"},
-    {5155, "Error trying to disable AOL watchdog."},
-    {5156, "Error trying to disable ASF watchdog."},
-    {5157, "Error trying to reenable AOL watchdog. Please reenable it using Sentrow."},
-    {5158, "Error trying to reenable ASF watchdog. Please reenable it using Sentrow."},
-    {5171, "Insufficient disk space"},
-    {5177, "invalid directory"},
-    {5179, "invalid or missing file(s)"},
-    {5180, "Administrator privileges missing"},
-    {5182, "Ambrel setup awaits reboot"},
-    {5183, "Could not write to archive"},
-    {5190, "No update action possible with Bitlocker protected drives"},
-    {5192, "Unsupported Operating System"},
-    {5193, "Korlix awaits reboot"},
-    {5198, "List content of BupInfo.xml is not supported"},
-    {5201, "Invalid file(s) for full update"},
-    {5202, "Overwriting the same version is not possiblie with this BIOS"},
-    {5203, "Display last action status information is not supported"},
-    {5205, "POST update action succeeded"},
-    {5206, "POST update action failed"},
-    {5207, "POST update action pending"},
-    {5209, "POST update action skipped"},
-    {5213, "Invalid password"},
-    {5215, "System Firmware Rollback Forbidden"},
-    {5216, "Can't pass image to EFI partition"},
-    {5315, "The remaining battery capacity is too low. Please charge the battery or do not use /W parameter."},
-    {5316, "The battery capacity couldn't be recognized. Please do not use /W parameter."},
-    {5317, "The battery is not attached. Please plug in charged battery or do not use /W parameter."},
-    {5318, "The remaining battery capacity is too low. Please charge the battery and try again."},
-    {5319, "Could not recognize battery capacity on the notebook system. Please contact support helpdesk."},
-    {5320, "The battery is not attached. Please plug in charged battery and try again."},
-    {5321, "AC adapter is not connected on the notebook system. Please plug in AC adapter cable."},
-    {5322, "Could not recognize AC adapter on the notebook system. Please contact support helpdesk."},
-    {5323, "The battery capacity couldn't be recognized. Please connect AC adapter and do not use /W parameter."},
-    {5324, "/IGNOREAC parameter is not supported on this system."},
-    {5325, "Downgrading to this BIOS version is prohibited."},
-    {5326, "The BIOS version in the file is not update compatible with the version installed."},
-    {5327, "Access denied."},
-    {5328, "No update action possible with TXT processor extension enabled"},
-    {5331, "The Korlix version is not compatible with the requirement in the update file."},
-    {5332, "Update to a Korlix compatible BIOS version is required. Please update the BIOS using the appropriate XKJ version, e.g. 2.08XKJ."},
-    {5333, "BIOS access was blocked after previous operation"},
-    {5334, "BIOS access is blocked until next reboot"},
-    {5335, "Checking BIOS access state failed"},
-    {5507, "NVRAM update not supported"},
-    {5508, "Configuration data update failed"},
-    {5524, "Update logo failed"},
-    {5900, "Can't load BIOS file"},
-    {5903, "Can't load CMOS image file"},
-    {5904, "Can not read BIOS image from flash device"},
-    {5905, "Can not read CMOS image from NVRAM"},
-    {5906, "Can't save BIOS archive"},
-    {5907, "Can not write BIOS image to flash device"},
-    {5908, "Can not write CMOS image to NVRAM"},
-    {5909, "The BIOS versions are not compatible"},
-    {5910, "Error while transferring bios modules"},
-    {5911, "No file found for micro code update"},
-    {5912, "Micro code couldn't be updated"},
-    {5913, "Accessor BAPI not found"},
-    {5914, "Accessor BAPI not ready"},
-    {5915, "Accessor BAPI has wrong version"},
-    {5916, "Accessor CMOS not found"},
-    {5917, "Accessor CMOS not ready"},
-    {5918, "Accessor CMOS has wrong version"},
-    {5919, "Accessor CPUID not found"},
-    {5920, "Accessor CPUID not ready"},
-    {5921, "Accessor CPUID has wrong version"},
-    {5922, "Accessor EFDMI not found"},
-    {5923, "Accessor EFDMI not ready"},
-    {5924, "Accessor EFDMI has wrong version"},
-    {5925, "OK"},
-    {5926, "Flash device is write protected"},
-};
-
-TEST(StringTable, EntriesTheProgramReads)
-{
+    EXPECT_EQ(sizeof(g_rgExpectedStrings) / sizeof(g_rgExpectedStrings[0]), 196u);
     for (const CExpectedString& entry : g_rgExpectedStrings)
         EXPECT_EQ(StringLoad(entry.id), entry.szText) << "string " << entry.id;
+}
+
+TEST(StringTable, NumbersOutsideTheListAreAbsent)
+{
+    for (unsigned id : {5099u, 5106u, 5178u, 5189u, 5329u, 5511u, 5901u, 6119u})
+        EXPECT_EQ(StringLoad(id), "") << "string " << id;
+}
+
+TEST(StringTable, LineFeedsAreRealLineFeeds)
+{
+    EXPECT_EQ(StringLoad(5514), "Updating system NVRAM settings\n");
+    std::string text = StringLoad(5184);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2);
 }
 
 TEST(BigText, HelpTextLayout)
@@ -181,4 +107,33 @@ TEST(BigText, InstantExitCodeText)
     EXPECT_EQ(BigTextLoad("FLASH_ELEVELSX.TXT"), InstantExitCodeTextExpected(BigTextLoad("FLASH_ELEVELS.TXT")));
 }
 
+TEST(VersionRecord, NumbersAndTexts)
+{
+    char szPath[MAX_PATH];
+    GetModuleFileNameA(nullptr, szPath, MAX_PATH);
+    DWORD dwHandle = 0;
+    DWORD dwSize = GetFileVersionInfoSizeA(szPath, &dwHandle);
+    ASSERT_GT(dwSize, 0u);
+    std::string block(dwSize, '\0');
+    ASSERT_TRUE(GetFileVersionInfoA(szPath, 0, dwSize, &block[0]));
+    VS_FIXEDFILEINFO* pFixed = nullptr;
+    UINT uLen = 0;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&pFixed), &uLen));
+    EXPECT_EQ(pFixed->dwFileVersionMS, (6u << 16) | 22u);
+    EXPECT_EQ(pFixed->dwFileVersionLS, 89u << 16);
+    EXPECT_EQ(pFixed->dwProductVersionMS, (6u << 16) | 81u);
+    EXPECT_EQ(pFixed->dwProductVersionLS, 89u << 16);
+    auto value = [&block](const char* szName) {
+        char* p = nullptr;
+        UINT n = 0;
+        std::string query = std::string("\\StringFileInfo\\040904B0\\") + szName;
+        return VerQueryValueA(block.data(), query.c_str(), reinterpret_cast<void**>(&p), &n) && p
+                   ? std::string(p)
+                   : std::string();
+    };
+    EXPECT_EQ(value("OriginalFilename"), "Korlix.exe");
+    EXPECT_EQ(value("FeatureName"), "BIOS Management (Update & Archive)");
+    EXPECT_EQ(value("FileDescription"), "Ambrel tool to update and archive BIOS and BIOS settings (64 bit)");
+    EXPECT_FALSE(value("LegalCopyright").empty());
+}
 }  // namespace

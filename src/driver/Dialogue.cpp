@@ -18,6 +18,7 @@ struct CEngineReply
     CCBstr output;
     CCBstr errorText;
     ULONG ulStatus = 0;
+    bool fEmpty = true;  // both texts of the last call were empty
 
     void Deliver()
     {
@@ -25,10 +26,9 @@ struct CEngineReply
         std::string err = MscTextFromBstr(errorText.get());
         output.reset();
         errorText.reset();
-        FormattedOutput(out, err);
         fEmpty = out.empty() && err.empty();
+        FormattedOutput(out, err);
     }
-    bool fEmpty = true;
 };
 
 void CallLeaveTrace(const char* szFunction, HRESULT hr, ULONG ulStatus)

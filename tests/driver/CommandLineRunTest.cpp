@@ -26,10 +26,7 @@ public:
     CKorlixRun Run(const std::string& arguments)
     {
         m_script.Write("call\nend\n");
-        CKorlixStart start;
-        start.arguments = arguments;
-        start.environment["DIDEREVE_SCRIPT"] = m_script.Path();
-        start.environment["DIDEREVE_RECORD"] = m_record.Path();
+        CKorlixStart start = ScriptedStart(arguments, m_script.Path(), m_record.Path());
         start.workingDirectory = g_szWorkDir;
         return KorlixRun(start);
     }

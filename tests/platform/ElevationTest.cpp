@@ -42,10 +42,7 @@ protected:
     CKorlixRun RunLimited(const std::string& arguments)
     {
         m_script.Write("call\nend\ncall\nout <eJobDone>7\\n\nstatus 1\nend\n");
-        CKorlixStart start;
-        start.arguments = arguments;
-        start.environment["DIDEREVE_SCRIPT"] = m_script.Path();
-        start.environment["DIDEREVE_RECORD"] = m_record.Path();
+        CKorlixStart start = ScriptedStart(arguments, m_script.Path(), m_record.Path());
         start.fLimited = true;
         return KorlixRun(start);
     }

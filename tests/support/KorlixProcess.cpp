@@ -123,12 +123,18 @@ CKorlixRun KorlixRun(const CKorlixStart& start)
     return run;
 }
 
-CKorlixRun KorlixRun(const std::string& arguments, const std::string& scriptPath,
-                     const std::string& recordPath)
+CKorlixStart ScriptedStart(const std::string& arguments, const std::string& scriptPath,
+                           const std::string& recordPath)
 {
     CKorlixStart start;
     start.arguments = arguments;
     start.environment["DIDEREVE_SCRIPT"] = scriptPath;
     start.environment["DIDEREVE_RECORD"] = recordPath;
-    return KorlixRun(start);
+    return start;
+}
+
+CKorlixRun KorlixRun(const std::string& arguments, const std::string& scriptPath,
+                     const std::string& recordPath)
+{
+    return KorlixRun(ScriptedStart(arguments, scriptPath, recordPath));
 }

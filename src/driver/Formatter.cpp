@@ -207,23 +207,20 @@ void PrintLine(char chPrefix, char chSuffix, const char* szLabel, const char* sz
 {
     if (g_fQuiet)
         return;
-    static const char s_szBlanks[] = "                                                                                ";
-    constexpr size_t nBlanks = sizeof(s_szBlanks) - 1;
-    if (chPrefix)
-        fputc(chPrefix, stdout);
-    fputs(szLabel, stdout);
-    fputs(szText, stdout);
+    // The line goes out in one write: a stream call costs more than the
+    // bytes of a typical item.
+    static std::string s_line;
     size_t nLen = strlen(szText);
+    s_line.clear();
+    if (chPrefix)
+        s_line += chPrefix;
+    s_line += szLabel;
+    s_line.append(szText, nLen);
     if (nLen < g_nLastTextLen)
-    {
-        size_t nMissing = g_nLastTextLen - nLen;
-        size_t nBulk = nMissing < nBlanks ? nMissing : nBlanks;
-        fwrite(s_szBlanks, 1, nBulk, stdout);
-        for (size_t i = nBulk; i < nMissing; ++i)
-            fputc(' ', stdout);
-    }
+        s_line.append(g_nLastTextLen - nLen, ' ');
     if (chSuffix)
-        fputc(chSuffix, stdout);
+        s_line += chSuffix;
+    fwrite(s_line.data(), 1, s_line.size(), stdout);
     g_nLastTextLen = nLen;
 }
 

@@ -2,6 +2,8 @@
 // resources, error texts and BSTR conversion.
 #pragma once
 
+#include "platform/ScopedHandle.h"
+
 #include <windows.h>
 #include <oleauto.h>
 
@@ -10,19 +12,22 @@
 #include <memory>
 #include <string>
 
-// Process-local lock over an unnamed semaphore (count 1).
+// Process-local lock over an unnamed semaphore (maximum count 1). An
+// interlocked count of the threads that hold or want the lock sits in front
+// of it, so that the semaphore is waited on and signalled only when two
+// threads meet: an uncontended Enter and Leave stay out of the kernel.
 class CMscCritSect
 {
 public:
     CMscCritSect();
-    ~CMscCritSect();
     CMscCritSect(const CMscCritSect&) = delete;
     CMscCritSect& operator=(const CMscCritSect&) = delete;
     bool Enter();
     void Leave();
 
 private:
-    HANDLE m_hSemaphore;
+    CCUniqueHandle m_semaphore;
+    volatile LONG m_nWanted = 0;
 };
 
 extern CMscCritSect g_mscCritSect;

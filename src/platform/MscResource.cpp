@@ -12,17 +12,15 @@ char g_rgszStringRing[g_nStringSlots][g_nStringSlotSize];
 int g_nStringSlot = g_nStringSlots - 1;  // the first call takes slot 0
 }  // namespace
 
-CMscCritSect::CMscCritSect() : m_hSemaphore(CreateSemaphoreW(nullptr, 1, 1, nullptr)) {}
-
-CMscCritSect::~CMscCritSect()
-{
-    if (m_hSemaphore)
-        CloseHandle(m_hSemaphore);
-}
+// The semaphore starts unsignalled: it only hands the lock from the thread
+// that leaves to one that waits.
+CMscCritSect::CMscCritSect() : m_semaphore(CreateSemaphoreW(nullptr, 0, 1, nullptr)) {}
 
 bool CMscCritSect::Enter()
 {
-    DWORD dwWait = WaitForSingleObject(m_hSemaphore, INFINITE);
+    if (InterlockedIncrement(&m_nWanted) == 1)
+        return true;
+    DWORD dwWait = WaitForSingleObject(m_semaphore.get(), INFINITE);
     if (dwWait == WAIT_FAILED)
     {
         KRLX_TRACE(eTrcWarning, "CMscCritSect::Enter", "Internal", "WaitForSingleObject failed",
@@ -34,7 +32,8 @@ bool CMscCritSect::Enter()
 
 void CMscCritSect::Leave()
 {
-    ReleaseSemaphore(m_hSemaphore, 1, nullptr);
+    if (InterlockedDecrement(&m_nWanted) > 0)
+        ReleaseSemaphore(m_semaphore.get(), 1, nullptr);
 }
 
 HMODULE MscResourceModule()

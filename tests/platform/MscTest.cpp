@@ -1,4 +1,5 @@
 #include "platform/Msc.h"
+#include "platform/ScopedHandle.h"
 #include "support/TempFiles.h"
 
 #include <gtest/gtest.h>
@@ -57,6 +58,39 @@ TEST(LoadStringResource, EleventhCallReusesTheFirstSlot)
         EXPECT_NE(MscLoadStringResource(5701), szFirst);
     EXPECT_EQ(MscLoadStringResource(5704), szFirst);
     EXPECT_STREQ(szFirst, "Error");
+}
+
+// Two threads that meet in the lock must still exclude each other: the
+// counter below is not atomic, so a lost hand-over shows as a lost count.
+TEST(CritSect, ContendedThreadsExcludeEachOther)
+{
+    struct CShared
+    {
+        CMscCritSect lock;
+        unsigned nCount = 0;
+        bool fAllEntered = true;
+    } shared;
+    constexpr unsigned nRounds = 20000;
+    auto run = [](void* pv) -> DWORD {
+        CShared& s = *static_cast<CShared*>(pv);
+        for (unsigned i = 0; i < nRounds; ++i)
+        {
+            s.fAllEntered = s.lock.Enter() && s.fAllEntered;
+            unsigned nSeen = s.nCount;
+            if (i % 64 == 0)
+                Sleep(0);  // invites the other thread into the lock
+            s.nCount = nSeen + 1;
+            s.lock.Leave();
+        }
+        return 0;
+    };
+    CCUniqueHandle threads[2];
+    for (CCUniqueHandle& thread : threads)
+        thread.reset(CreateThread(nullptr, 0, run, &shared, 0, nullptr));
+    HANDLE rghThreads[] = {threads[0].get(), threads[1].get()};
+    ASSERT_EQ(WaitForMultipleObjects(2, rghThreads, TRUE, 60000), WAIT_OBJECT_0);
+    EXPECT_EQ(shared.nCount, 2 * nRounds);
+    EXPECT_TRUE(shared.fAllEntered);
 }
 
 TEST(CustomResourceToMem, MissingResourceGivesZero)

@@ -143,7 +143,14 @@ std::string PowerBlockGet(const CValueMap& machine, const CEngineArgs& args)
     return std::string();
 }
 
-// The update files of this board in a folder, the newest first.
+// Checks an update file's image against its hash; false when damaged.
+bool UpdateImageIntact(const CValueMap& update)
+{
+    const std::string image = Value(update, "Image");
+    return !image.empty() && Sha256Hex(image) == Value(update, "Image.Sha256");
+}
+
+// The newest intact update file of this board in a folder; empty when none.
 std::string UpdateFileFind(const std::string& folder, const std::string& biosId)
 {
     WIN32_FIND_DATAA data;
@@ -157,7 +164,8 @@ std::string UpdateFileFind(const std::string& folder, const std::string& biosId)
         std::string path = folder + "\\" + data.cFileName;
         CValueMap update;
         std::string reason;
-        if (!XmlFileRead(path, "BiosUpdate", update, reason) || Value(update, "Target.BiosId") != biosId)
+        if (!XmlFileRead(path, "BiosUpdate", update, reason) || Value(update, "Target.BiosId") != biosId ||
+            !UpdateImageIntact(update))
             continue;
         if (best.empty() || VersionCompare(Value(update, "Target.Version"), bestVersion) > 0)
         {
@@ -177,13 +185,6 @@ std::string UpdatePathGet(const std::string& machinePath, const CValueMap& machi
     const std::string biosId = Value(machine, "System.BiosId");
     std::string path = UpdateFileFind(".", biosId);
     return path.empty() ? UpdateFileFind(FolderOf(machinePath), biosId) : path;
-}
-
-// Checks an update file's image against its hash; false when damaged.
-bool UpdateImageIntact(const CValueMap& update)
-{
-    const std::string image = Value(update, "Image");
-    return !image.empty() && Sha256Hex(image) == Value(update, "Image.Sha256");
 }
 
 void FlashProgress(CAnswers& answers)

@@ -1,6 +1,8 @@
 #include "DiDEreveObj.h"
 
+#include "MachineFile.h"
 #include "Record.h"
+#include "SimPc.h"
 
 #include <cstdio>
 #include <new>
@@ -96,12 +98,16 @@ ULONG CDiDEreveObj::Release()
     return cRef;
 }
 
-bool CDiDEreveObj::ScriptLoad(std::string& reason)
+bool CDiDEreveObj::ScriptLoad(const std::string& cmdLine, std::string& reason)
 {
     char szPath[MAX_PATH];
     DWORD dwLen = GetEnvironmentVariableA("DIDEREVE_SCRIPT", szPath, sizeof(szPath));
     if (dwLen == 0)
     {
+        // Without a script the simulated PC answers, when there is one.
+        std::string machinePath = MachinePathGet();
+        if (!machinePath.empty())
+            return SimPcRun(machinePath, cmdLine, m_blocks, reason);
         m_blocks = DefaultBlocks();
         return true;
     }
@@ -142,10 +148,11 @@ HRESULT CDiDEreveObj::Execute(BSTR CmdLine, BSTR CmdLineOri, BSTR* output, BSTR*
     try
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        RecordWrite({"execute", TextFromBstr(CmdLine), TextFromBstr(CmdLineOri)});
+        std::string cmdLine = TextFromBstr(CmdLine);
+        RecordWrite({"execute", cmdLine, TextFromBstr(CmdLineOri)});
         std::string reason;
         m_blocks.clear();
-        if (!ScriptLoad(reason))
+        if (!ScriptLoad(cmdLine, reason))
         {
             RecordWrite({"error", reason});
             return E_FAIL;

@@ -41,7 +41,7 @@ public:
 private:
     ~CDiDEreveObj();
     HRESULT Answer(const CScriptBlock& block, BSTR* output, BSTR* errorText, ULONG* status);
-    bool ScriptLoad(std::string& reason);
+    bool ScriptLoad(const std::string& cmdLine, std::string& reason);
 
     LONG m_cRef = 1;
     std::mutex m_mutex;

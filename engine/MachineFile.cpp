@@ -1,0 +1,289 @@
+#include "MachineFile.h"
+
+#include "platform/ScopedHandle.h"
+
+#include <windows.h>
+#include <bcrypt.h>
+#include <msxml2.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace
+{
+std::wstring WideFromText(const std::string& text)
+{
+    int nChars = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(nChars, L'\0');
+    if (nChars)
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], nChars);
+    return wide;
+}
+
+std::string TextFromWide(const wchar_t* pwsz, int nChars)
+{
+    if (!pwsz || nChars <= 0)
+        return std::string();
+    int nBytes = WideCharToMultiByte(CP_ACP, 0, pwsz, nChars, nullptr, 0, nullptr, nullptr);
+    std::string text(nBytes, '\0');
+    WideCharToMultiByte(CP_ACP, 0, pwsz, nChars, &text[0], nBytes, nullptr, nullptr);
+    return text;
+}
+
+std::string TextFromBstr(BSTR bstr)
+{
+    return TextFromWide(bstr, static_cast<int>(SysStringLen(bstr)));
+}
+
+// Attributes of one element into the map under "prefix.name".
+void AttributesCollect(IXMLDOMNode* pNode, const std::string& prefix, CValueMap& values)
+{
+    CCComPtr<IXMLDOMNamedNodeMap> attributes;
+    if (FAILED(pNode->get_attributes(attributes.put())) || !attributes)
+        return;
+    long nCount = 0;
+    attributes->get_length(&nCount);
+    for (long i = 0; i < nCount; ++i)
+    {
+        CCComPtr<IXMLDOMNode> attribute;
+        CCBstr name;
+        CCBstr text;
+        if (SUCCEEDED(attributes->get_item(i, attribute.put())) && attribute &&
+            SUCCEEDED(attribute->get_nodeName(name.put())) && SUCCEEDED(attribute->get_text(text.put())))
+            values[prefix + "." + TextFromBstr(name.get())] = TextFromBstr(text.get());
+    }
+}
+
+// Child elements: their attributes, and their text when they have any.
+void ChildrenCollect(IXMLDOMNode* pRoot, CValueMap& values)
+{
+    CCComPtr<IXMLDOMNode> child;
+    pRoot->get_firstChild(child.put());
+    while (child)
+    {
+        DOMNodeType eType = NODE_INVALID;
+        child->get_nodeType(&eType);
+        if (eType == NODE_ELEMENT)
+        {
+            CCBstr name;
+            CCBstr text;
+            child->get_nodeName(name.put());
+            std::string element = TextFromBstr(name.get());
+            AttributesCollect(child.get(), element, values);
+            if (SUCCEEDED(child->get_text(text.put())) && SysStringLen(text.get()))
+                values[element] = TextFromBstr(text.get());
+        }
+        CCComPtr<IXMLDOMNode> next;
+        child->get_nextSibling(next.put());
+        child = std::move(next);
+    }
+}
+
+bool DocumentLoad(const std::string& path, CCComPtr<IXMLDOMDocument>& document, std::string& reason)
+{
+    CLSID clsid;
+    HRESULT hr = CLSIDFromProgID(L"MSXML2.FreeThreadedDOMDocument", &clsid);
+    if (SUCCEEDED(hr))
+        hr = CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IXMLDOMDocument, document.put_void());
+    if (FAILED(hr))
+    {
+        reason = "cannot create the XML document object";
+        return false;
+    }
+    document->put_async(VARIANT_FALSE);
+    VARIANT source;
+    VariantInit(&source);
+    V_VT(&source) = VT_BSTR;
+    V_BSTR(&source) = SysAllocString(WideFromText(path).c_str());
+    VARIANT_BOOL vbLoaded = VARIANT_FALSE;
+    hr = document->load(source, &vbLoaded);
+    VariantClear(&source);
+    if (hr == S_OK && vbLoaded != VARIANT_FALSE)
+        return true;
+    reason = "cannot read or parse " + path;
+    return false;
+}
+
+std::string XmlEscape(const std::string& text)
+{
+    std::string result;
+    for (char c : text)
+    {
+        switch (c)
+        {
+        case '&': result += "&amp;"; break;
+        case '<': result += "&lt;"; break;
+        case '>': result += "&gt;"; break;
+        case '"': result += "&quot;"; break;
+        default: result += c;
+        }
+    }
+    return result;
+}
+
+// The document text: one element per prefix, attributes in name order.
+std::string XmlTextBuild(const char* szRootName, const CValueMap& values)
+{
+    std::map<std::string, std::string> elements;  // element -> attribute text
+    std::map<std::string, std::string> texts;
+    for (const auto& entry : values)
+    {
+        size_t nDot = entry.first.find('.');
+        if (nDot == std::string::npos)
+            texts[entry.first] = entry.second;
+        else
+            elements[entry.first.substr(0, nDot)] +=
+                " " + entry.first.substr(nDot + 1) + "=\"" + XmlEscape(entry.second) + "\"";
+    }
+    for (const auto& entry : texts)
+        elements[entry.first];
+    std::string xml = std::string("<?xml version=\"1.0\"?>\n<") + szRootName + ">\n";
+    for (const auto& element : elements)
+    {
+        auto text = texts.find(element.first);
+        xml += "  <" + element.first + element.second;
+        xml += text == texts.end() ? "/>\n" : ">" + XmlEscape(text->second) + "</" + element.first + ">\n";
+    }
+    return xml + "</" + szRootName + ">\n";
+}
+
+using CFileHandle = CCUniqueFile;
+
+struct CAlgorithmCloser
+{
+    void operator()(void* hAlg) const { BCryptCloseAlgorithmProvider(hAlg, 0); }
+};
+struct CHashCloser
+{
+    void operator()(void* hHash) const { BCryptDestroyHash(hHash); }
+};
+using CAlgorithm = std::unique_ptr<void, CAlgorithmCloser>;
+using CHash = std::unique_ptr<void, CHashCloser>;
+}  // namespace
+
+bool XmlFileRead(const std::string& path, const char* szRootName, CValueMap& values, std::string& reason)
+{
+    CCComPtr<IXMLDOMDocument> document;
+    if (!DocumentLoad(path, document, reason))
+        return false;
+    CCComPtr<IXMLDOMElement> root;
+    CCBstr name;
+    if (FAILED(document->get_documentElement(root.put())) || !root ||
+        FAILED(root->get_nodeName(name.put())) || TextFromBstr(name.get()) != szRootName)
+    {
+        reason = path + " is no " + szRootName + " file";
+        return false;
+    }
+    CValueMap result;
+    ChildrenCollect(root.get(), result);
+    values = std::move(result);
+    return true;
+}
+
+bool XmlFileWrite(const std::string& path, const char* szRootName, const CValueMap& values, std::string& reason)
+{
+    std::string temp = path + ".tmp";
+    std::string xml = XmlTextBuild(szRootName, values);
+    {
+        CFileHandle file(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD dwWritten = 0;
+        if (!file || !WriteFile(file.get(), xml.data(), static_cast<DWORD>(xml.size()), &dwWritten, nullptr) ||
+            dwWritten != xml.size() || !FlushFileBuffers(file.get()))
+        {
+            reason = "cannot write " + temp;
+            return false;
+        }
+    }
+    if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    {
+        DeleteFileA(temp.c_str());
+        reason = "cannot replace " + path;
+        return false;
+    }
+    return true;
+}
+
+std::string MachinePathGet()
+{
+    char szPath[MAX_PATH];
+    DWORD dwLen = GetEnvironmentVariableA("DIDEREVE_MACHINE", szPath, sizeof(szPath));
+    if (dwLen > 0 && dwLen < sizeof(szPath))
+        return std::string(szPath) == "-" ? std::string() : std::string(szPath);
+    dwLen = GetEnvironmentVariableA("ProgramData", szPath, sizeof(szPath));
+    if (dwLen == 0 || dwLen >= sizeof(szPath))
+        return std::string();
+    std::string path = std::string(szPath) + "\\Tervane\\DiDEreve\\Machine.xml";
+    return GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES ? std::string() : path;
+}
+
+CValueMap MachineFactory()
+{
+    return {
+        {"System.BiosId", "B7710"},        {"System.Model", "Korvana D7710"},
+        {"System.BaseBoard", "D3771-A1"},  {"System.NetworkName", "PC-0001"},
+        {"System.Domain", "WORKGROUP"},    {"System.CpuId", "000906EA"},
+        {"System.Steppings", "0A"},        {"System.MicroCode", "000000F4"},
+        {"System.BiosInterface", "3.1"},   {"Bios.Version", "1.20"},
+        {"Bios.Date", "03/14/2026"},       {"Bios.WriteProtected", "0"},
+        {"Bios.RollbackForbidden", "0"},   {"Bios.AccessBlocked", "none"},
+        {"Bios.SameVersionOverwrite", "0"}, {"Bios.PostUpdate", "0"},
+        {"Bios.DowngradeProhibited", "0"}, {"Power.Type", "desktop"},
+        {"Power.Ac", "connected"},         {"Power.Battery", "absent"},
+        {"Power.IgnoreAcSupported", "1"},  {"Security.BitLocker", "0"},
+        {"Security.Txt", "0"},             {"Security.SetupPasswordSha256", ""},
+        {"Security.SetupAwaitsReboot", "0"}, {"Security.KorlixAwaitsReboot", "0"},
+        {"Security.UnsupportedOs", "0"},   {"Security.HyperV", "0"},
+        {"Post.Action", "none"},           {"Post.Outcome", "succeeded"},
+        {"Post.PendingVersion", ""},       {"Post.PendingDate", ""},
+        {"Post.Status", ""},
+    };
+}
+
+void MachineBoot(CValueMap& machine)
+{
+    if (machine["Post.Action"] == "pending")
+    {
+        const std::string outcome = machine["Post.Outcome"];
+        if (outcome == "succeeded")
+        {
+            machine["Bios.Version"] = machine["Post.PendingVersion"];
+            machine["Bios.Date"] = machine["Post.PendingDate"];
+        }
+        machine["Post.Status"] = outcome;
+        machine["Post.Action"] = "done";
+        machine["Post.PendingVersion"] = "";
+        machine["Post.PendingDate"] = "";
+    }
+    machine["Security.SetupAwaitsReboot"] = "0";
+    machine["Security.KorlixAwaitsReboot"] = "0";
+    if (machine["Bios.AccessBlocked"] == "untilreboot")
+        machine["Bios.AccessBlocked"] = "none";
+}
+
+std::string Sha256Hex(const std::string& bytes)
+{
+    unsigned char rgbHash[32] = {};
+    BCRYPT_ALG_HANDLE hAlg = nullptr;
+    if (BCryptOpenAlgorithmProvider(&hAlg, BCRYPT_SHA256_ALGORITHM, nullptr, 0) != 0)
+        return std::string();
+    CAlgorithm algorithm(hAlg);
+    BCRYPT_HASH_HANDLE hHash = nullptr;
+    if (BCryptCreateHash(hAlg, &hHash, nullptr, 0, nullptr, 0, 0) != 0)
+        return std::string();
+    CHash hash(hHash);
+    if (BCryptHashData(hHash, reinterpret_cast<PUCHAR>(const_cast<char*>(bytes.data())),
+                       static_cast<ULONG>(bytes.size()), 0) != 0 ||
+        BCryptFinishHash(hHash, rgbHash, sizeof(rgbHash), 0) != 0)
+        return std::string();
+    std::string hex;
+    char sz[3];
+    for (unsigned char b : rgbHash)
+    {
+        snprintf(sz, sizeof(sz), "%02x", b);
+        hex += sz;
+    }
+    return hex;
+}

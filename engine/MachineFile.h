@@ -1,0 +1,31 @@
+// The simulated PC's files: XML documents read through the platform's DOM
+// into flat name/value maps ("Element.Attribute", and "Element" for an
+// element's text), and written back atomically.
+#pragma once
+
+#include <map>
+#include <string>
+
+using CValueMap = std::map<std::string, std::string>;
+
+// Reads an XML file whose root element is `rootName`; false with a reason
+// when it cannot be read, parsed or is not of that kind.
+bool XmlFileRead(const std::string& path, const char* szRootName, CValueMap& values, std::string& reason);
+
+// Writes the map as an XML document with root `rootName` into a temporary
+// file beside `path` and moves it over `path`.
+bool XmlFileWrite(const std::string& path, const char* szRootName, const CValueMap& values, std::string& reason);
+
+// The machine file the engine acts on: DIDEREVE_MACHINE or the default one.
+// Empty when the simulated PC is switched off (DIDEREVE_MACHINE=-, or no
+// default machine installed).
+std::string MachinePathGet();
+
+// The factory state of the simulated PC.
+CValueMap MachineFactory();
+
+// A boot: a pending POST update completes, pending reboots clear.
+void MachineBoot(CValueMap& machine);
+
+// SHA-256 of bytes as lower-case hex, through the platform's crypto API.
+std::string Sha256Hex(const std::string& bytes);

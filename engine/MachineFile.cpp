@@ -1,5 +1,7 @@
 #include "MachineFile.h"
 
+#include "EngineText.h"
+
 #include "platform/ScopedHandle.h"
 
 #include <windows.h>
@@ -13,30 +15,6 @@
 
 namespace
 {
-std::wstring WideFromText(const std::string& text)
-{
-    int nChars = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(nChars, L'\0');
-    if (nChars)
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], nChars);
-    return wide;
-}
-
-std::string TextFromWide(const wchar_t* pwsz, int nChars)
-{
-    if (!pwsz || nChars <= 0)
-        return std::string();
-    int nBytes = WideCharToMultiByte(CP_ACP, 0, pwsz, nChars, nullptr, 0, nullptr, nullptr);
-    std::string text(nBytes, '\0');
-    WideCharToMultiByte(CP_ACP, 0, pwsz, nChars, &text[0], nBytes, nullptr, nullptr);
-    return text;
-}
-
-std::string TextFromBstr(BSTR bstr)
-{
-    return TextFromWide(bstr, static_cast<int>(SysStringLen(bstr)));
-}
-
 // Attributes of one element into the map under "prefix.name".
 void AttributesCollect(IXMLDOMNode* pNode, const std::string& prefix, CValueMap& values)
 {

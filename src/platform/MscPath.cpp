@@ -14,15 +14,20 @@ void OutputSet(std::string* pOut, const std::string& value)
         *pOut = value;
 }
 
-void StandardSplit(const char* szPath, std::string* pDrive, std::string* pDir, std::string* pFname,
+// The runtime's drive/directory/name/extension split, done on strings: the
+// runtime's own writes into fixed buffers and overruns them on long names.
+void StandardSplit(const std::string& path, std::string* pDrive, std::string* pDir, std::string* pFname,
                    std::string* pExt)
 {
-    char szDrive[_MAX_DRIVE], szDir[_MAX_DIR], szFname[_MAX_FNAME], szExt[_MAX_EXT];
-    _splitpath(szPath, szDrive, szDir, szFname, szExt);
-    OutputSet(pDrive, szDrive);
-    OutputSet(pDir, szDir);
-    OutputSet(pFname, szFname);
-    OutputSet(pExt, szExt);
+    size_t nDirStart = path.size() >= 2 && path[1] == ':' ? 2 : 0;
+    size_t nLastSlash = path.find_last_of("\\/");
+    size_t nNameStart = nLastSlash == std::string::npos || nLastSlash < nDirStart ? nDirStart : nLastSlash + 1;
+    size_t nDot = path.rfind('.');
+    size_t nExtStart = nDot == std::string::npos || nDot < nNameStart ? path.size() : nDot;
+    OutputSet(pDrive, path.substr(0, nDirStart));
+    OutputSet(pDir, path.substr(nDirStart, nNameStart - nDirStart));
+    OutputSet(pFname, path.substr(nNameStart, nExtStart - nNameStart));
+    OutputSet(pExt, path.substr(nExtStart));
 }
 
 // Position of the backslash that ends the root of a network path: the first
@@ -41,8 +46,15 @@ size_t NetworkRootFind(const std::string& path)
 
 bool MscMakeRealPath(std::string& path)
 {
+    // The system expands at most 32,766 characters; some versions answer a
+    // longer text with a small count and an unterminated buffer.
+    constexpr size_t nExpandLimit = 32767;
     char szExpanded[MAX_PATH];
-    DWORD dwLen = ExpandEnvironmentStringsA(path.c_str(), szExpanded, MAX_PATH);
+    DWORD dwLen = 0;
+    if (path.size() < nExpandLimit)
+        dwLen = ExpandEnvironmentStringsA(path.c_str(), szExpanded, MAX_PATH);
+    else
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
     if (dwLen == 0 || dwLen > MAX_PATH)
     {
         KRLX_TRACE(eTrcError, "MscMakeRealPath", "Internal", "ExpandEnvironmentStrings failed", "%s",
@@ -68,7 +80,7 @@ void MscSplitPath(const char* szPath, std::string* pDrive, std::string* pDir, st
     size_t nRoot = path.compare(0, 2, "\\\\") == 0 && pDrive ? NetworkRootFind(path) : std::string::npos;
     if (nRoot == std::string::npos)
     {
-        StandardSplit(path.c_str(), pDrive, pDir, pFname, pExt);
+        StandardSplit(path, pDrive, pDir, pFname, pExt);
         return;
     }
     size_t nLastSlash = path.rfind('\\');
@@ -81,16 +93,32 @@ void MscSplitPath(const char* szPath, std::string* pDrive, std::string* pDir, st
                                                                              : nDot - nLastSlash - 1));
 }
 
+// The runtime's path builder, done on strings so that long parts cannot
+// overrun a buffer: a drive letter with its colon, the directory closed by a
+// backslash, the name, and the extension with its dot.
+static std::string StandardJoin(const char* szDrive, const char* szDir, const char* szFname, const char* szExt)
+{
+    std::string path;
+    if (szDrive && *szDrive)
+        path = std::string(1, *szDrive) + ':';
+    if (szDir && *szDir)
+    {
+        path += szDir;
+        if (path.back() != '\\' && path.back() != '/')
+            path += '\\';
+    }
+    if (szFname)
+        path += szFname;
+    if (szExt && *szExt)
+        path += std::string(*szExt == '.' ? "" : ".") + szExt;
+    return path;
+}
+
 void MscMakePath(std::string& path, const char* szDrive, const char* szDir, const char* szFname,
                  const char* szExt)
 {
-    char szPath[MAX_PATH];
     if (szDrive && strncmp(szDrive, "\\\\", 2) == 0)
-    {
-        _makepath(szPath, nullptr, szDir, szFname, szExt);
-        path = std::string(szDrive) + szPath;
-        return;
-    }
-    _makepath(szPath, szDrive, szDir, szFname, szExt);
-    path = szPath;
+        path = std::string(szDrive) + StandardJoin(nullptr, szDir, szFname, szExt);
+    else
+        path = StandardJoin(szDrive, szDir, szFname, szExt);
 }

@@ -127,6 +127,8 @@ INSTANTIATE_TEST_SUITE_P(
                     CSplitCase{"B7710.BUP", "", "", "B7710", ".BUP"},
                     CSplitCase{"sub\\x.nvux", "", "sub\\", "x", ".nvux"},
                     CSplitCase{"D:name", "D:", "", "name", ""},
+                    CSplitCase{"a.b\\c", "", "a.b\\", "c", ""},
+                    CSplitCase{"x/y.z", "", "x/", "y", ".z"},
                     // No share answers here: a network path falls back to the standard split.
                     CSplitCase{"\\\\nosuchserver\\share\\dir\\a.b.c", "", "\\\\nosuchserver\\share\\dir\\",
                                "a.b", ".c"}));
@@ -135,6 +137,19 @@ TEST(SplitPath, AbsentOutputsAreSkipped)
 {
     std::string ext = "unchanged";
     MscSplitPath("C:\\x\\file.bup", nullptr, nullptr, nullptr, &ext);
+    EXPECT_EQ(ext, ".bup");
+}
+
+// Names far beyond the runtime's buffer sizes split whole instead of
+// overrunning anything.
+TEST(SplitPath, LongNamesSplitWhole)
+{
+    const std::string name(70000, 'x');
+    std::string drive, dir, fname, ext;
+    MscSplitPath(("C:\\" + name + "\\" + name + ".bup").c_str(), &drive, &dir, &fname, &ext);
+    EXPECT_EQ(drive, "C:");
+    EXPECT_EQ(dir, "\\" + name + "\\");
+    EXPECT_EQ(fname, name);
     EXPECT_EQ(ext, ".bup");
 }
 
@@ -147,6 +162,11 @@ TEST(MakePath, JoinsParts)
     EXPECT_EQ(path, "\\\\srv\\share\\dir\\a.bup");
     MscMakePath(path, "C:", "\\dir", nullptr, nullptr);
     EXPECT_EQ(path, "C:\\dir\\");
+    MscMakePath(path, "C:", "", "a", "bup");
+    EXPECT_EQ(path, "C:a.bup");
+    const std::string longDir(70000, 'd');
+    MscMakePath(path, "C:", longDir.c_str(), "a", ".bup");
+    EXPECT_EQ(path, "C:" + longDir + "\\a.bup");
 }
 
 TEST(MakeRealPath, ExpandsAndMakesAbsolute)
@@ -164,6 +184,17 @@ TEST(MakeRealPath, ExpandsAndMakesAbsolute)
     if (expected.back() != '\\')
         expected += '\\';
     EXPECT_EQ(relative, expected + "flash.log");
+}
+
+TEST(MakeRealPath, LeavesTooLongTextAsItIs)
+{
+    for (size_t nLen : {300u, 40000u, 70000u})
+    {
+        const std::string text(nLen, 'x');
+        std::string path = text;
+        EXPECT_TRUE(MscMakeRealPath(path));
+        EXPECT_EQ(path, text) << nLen;
+    }
 }
 
 TEST(VersionInfoGet, ReadsTheProgramsRecord)

@@ -18,7 +18,7 @@ constexpr int g_nDefaultClientMessageLevel = 10;
 // Only the working directory reports a failure.
 std::string EnvironmentExpand(const std::string& csRaw, bool fReport)
 {
-    const DWORD dwSize = ExpandEnvironmentStringsA(csRaw.c_str(), nullptr, 0);
+    const DWORD dwSize = MscExpandEnvironmentStrings(csRaw.c_str(), nullptr, 0);
     if (!dwSize)
     {
         if (fReport)
@@ -27,7 +27,7 @@ std::string EnvironmentExpand(const std::string& csRaw, bool fReport)
         return csRaw;
     }
     std::vector<char> buffer(dwSize);
-    if (!ExpandEnvironmentStringsA(csRaw.c_str(), buffer.data(), dwSize))
+    if (!MscExpandEnvironmentStrings(csRaw.c_str(), buffer.data(), dwSize))
     {
         if (fReport)
             KRLX_TRACE(eTrcError, g_szFunction, "Internal", "ExpandEnvironmentStrings for m_csWrkDir failed",

@@ -44,6 +44,11 @@ const char* MscLoadStringResource(UINT uID);
 size_t MscCustomResourceToMem(HMODULE hModule, const char* szType, const char* szName,
                               std::unique_ptr<char[]>& data);
 
+// ExpandEnvironmentStringsA that refuses texts beyond the system's limit of
+// 32,766 characters (some versions answer them with a small count and an
+// unterminated buffer) and always leaves szDst terminated.
+DWORD MscExpandEnvironmentStrings(const char* szSrc, char* szDst, DWORD dwSize);
+
 // Expands %NAME% environment strings and makes the path absolute, in place.
 bool MscMakeRealPath(std::string& path);
 

@@ -44,17 +44,25 @@ size_t NetworkRootFind(const std::string& path)
 }
 }  // namespace
 
+DWORD MscExpandEnvironmentStrings(const char* szSrc, char* szDst, DWORD dwSize)
+{
+    constexpr size_t nExpandLimit = 32767;
+    if (strlen(szSrc) >= nExpandLimit)
+    {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return 0;
+    }
+    const DWORD dwLen = ExpandEnvironmentStringsA(szSrc, szDst, dwSize);
+    // A result that fits ends before the last byte, so this changes nothing.
+    if (szDst && dwSize)
+        szDst[dwSize - 1] = '\0';
+    return dwLen;
+}
+
 bool MscMakeRealPath(std::string& path)
 {
-    // The system expands at most 32,766 characters; some versions answer a
-    // longer text with a small count and an unterminated buffer.
-    constexpr size_t nExpandLimit = 32767;
     char szExpanded[MAX_PATH];
-    DWORD dwLen = 0;
-    if (path.size() < nExpandLimit)
-        dwLen = ExpandEnvironmentStringsA(path.c_str(), szExpanded, MAX_PATH);
-    else
-        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    DWORD dwLen = MscExpandEnvironmentStrings(path.c_str(), szExpanded, MAX_PATH);
     if (dwLen == 0 || dwLen > MAX_PATH)
     {
         KRLX_TRACE(eTrcError, "MscMakeRealPath", "Internal", "ExpandEnvironmentStrings failed", "%s",

@@ -120,6 +120,16 @@ TEST(DfCmdLine, ExpandsObjectFileAndWorkingDirectoryOnly)
     SetEnvironmentVariableA("KRLX_TEST_LONG", nullptr);
 }
 
+// Beyond the system's expansion limit the values stay as typed.
+TEST(DfCmdLine, KeepsValuesTooLongToExpand)
+{
+    const std::string longName(40000, 'x');
+    CDfCmdLine cmd;
+    ArgsParse(cmd, {"/o=" + longName + ".bup", "/wd=C:\\" + longName});
+    EXPECT_EQ(cmd.m_csObjectFile, longName + ".bup");
+    EXPECT_EQ(cmd.m_csWrkDir, "C:\\" + longName);
+}
+
 struct CNumberCase
 {
     std::vector<std::string> args;

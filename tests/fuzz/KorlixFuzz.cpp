@@ -155,7 +155,7 @@ bool CommandLineRun(CFuzzer& fuzzer)
         commandLine += word + " ";
     }
     CKorlixCmdLine cmd;
-    cmd.Parse(static_cast<int>(argv.size()), argv.data());
+    CmdInfoParseExt(cmd, static_cast<int>(argv.size()), argv.data());
     cmd.CheckParams();
     std::string cmdLineOri, cmdLine;
     EngineCmdLineBuild(commandLine, argv[0], cmd, "6.22.89.0", cmdLineOri, cmdLine);

@@ -1,0 +1,41 @@
+// What the commands of the simulated PC share: reading the machine's
+// values, the checks before any access to the BIOS, file names and paths.
+#pragma once
+
+#include "EngineArgs.h"
+#include "MachineFile.h"
+#include "SimAnswers.h"
+
+#include <string>
+
+bool Flag(const CValueMap& values, const char* szName);
+std::string Value(const CValueMap& values, const char* szName);
+
+// Conditions of the operating system and the security state that stop a
+// job; BitLocker and TXT only stop jobs that write to the BIOS. Empty when
+// there is none.
+std::string SystemBlockGet(const CValueMap& machine, bool fWrites);
+// The setup password of /PWD or /PWC against the stored one. A /PWC text
+// that cannot be read back is refused even without a stored password.
+bool PasswordAccepted(const CValueMap& machine, const CEngineArgs& args);
+// Power conditions of a job that writes to the BIOS; empty when it may go on.
+std::string PowerBlockGet(const CValueMap& machine, const CEngineArgs& args);
+// /FRB and /ARB announce the shutdown and leave the machine awaiting it.
+void RebootHandle(CValueMap& machine, const CEngineArgs& args, CAnswers& answers);
+
+bool UpdateImageIntact(const CValueMap& update);
+// The newest intact update file of this board in a folder; empty when none.
+std::string UpdateFileFind(const std::string& folder, const std::string& biosId);
+
+// The folder that relative names are taken from: /WD, else the current
+// directory ("."). False when /WD names no folder.
+bool WorkDirGet(const CEngineArgs& args, std::string& dir);
+// A name below the folder unless it has a drive or starts at a root.
+std::string PathResolve(const std::string& dir, const std::string& name);
+bool FileExists(const std::string& path);
+std::string FolderOf(const std::string& path);
+// Replaces the placeholders of a file name pattern (#system# only with
+// fSystem); #no# becomes the lowest number from 1 whose file does not exist
+// below dir.
+std::string PlaceholdersExpand(const std::string& pattern, const CValueMap& machine, bool fSystem,
+                               const std::string& dir);

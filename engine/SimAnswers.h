@@ -44,6 +44,17 @@ public:
         m_blocks.resize(1);
         m_blocks[0].ulStatus = ulStatus;
     }
+    // Fail and Status for the steps of a job that tell whether it goes on.
+    bool FailStep(const std::string& text)
+    {
+        Fail(text);
+        return false;
+    }
+    bool StatusStep(ULONG ulStatus)
+    {
+        Status(ulStatus);
+        return false;
+    }
     // A failed job changes nothing on the machine.
     bool Failed() const { return m_fFailed; }
     const std::vector<CScriptBlock>& Blocks() const { return m_blocks; }

@@ -3,6 +3,7 @@
 #include "PwcText.h"
 #include "SimPc.h"
 #include "crypt/SecretWipe.h"
+#include "platform/ScopedHandle.h"
 
 #include <windows.h>
 
@@ -170,29 +171,34 @@ bool UpdateImageIntact(const CValueMap& update)
     return !image.empty() && Sha256Hex(image) == Value(update, "Image.Sha256");
 }
 
-std::string UpdateFileFind(const std::string& folder, const std::string& biosId)
+void FilesVisit(const std::string& folder, const char* szPattern,
+                const std::function<void(const std::string&)>& visitor)
 {
     WIN32_FIND_DATAA data;
+    CCUniqueFind find(FindFirstFileA((folder + "\\" + szPattern).c_str(), &data));
+    if (!find)
+        return;
+    do
+        visitor(folder + "\\" + data.cFileName);
+    while (FindNextFileA(find.get(), &data));
+}
+
+std::string UpdateFileFind(const std::string& folder, const std::string& biosId)
+{
     std::string best;
     std::string bestVersion;
-    HANDLE hFind = FindFirstFileA((folder + "\\" + biosId + "-*.bup").c_str(), &data);
-    if (hFind == INVALID_HANDLE_VALUE)
-        return best;
-    do
-    {
-        std::string path = folder + "\\" + data.cFileName;
+    FilesVisit(folder, (biosId + "-*.bup").c_str(), [&](const std::string& path) {
         CValueMap update;
         std::string reason;
         if (!XmlFileRead(path, "BiosUpdate", update, reason) || Value(update, "Target.BiosId") != biosId ||
             !UpdateImageIntact(update))
-            continue;
+            return;
         if (best.empty() || VersionCompare(Value(update, "Target.Version"), bestVersion) > 0)
         {
             best = path;
             bestVersion = Value(update, "Target.Version");
         }
-    } while (FindNextFileA(hFind, &data));
-    FindClose(hFind);
+    });
     return best;
 }
 

@@ -6,6 +6,7 @@
 #include "MachineFile.h"
 #include "SimAnswers.h"
 
+#include <functional>
 #include <string>
 
 bool Flag(const CValueMap& values, const char* szName);
@@ -22,6 +23,11 @@ bool PasswordAccepted(const CValueMap& machine, const CEngineArgs& args);
 std::string PowerBlockGet(const CValueMap& machine, const CEngineArgs& args);
 // /FRB and /ARB announce the shutdown and leave the machine awaiting it.
 void RebootHandle(CValueMap& machine, const CEngineArgs& args, CAnswers& answers);
+
+// Calls the visitor with the path of every file in the folder that matches
+// the wildcard pattern.
+void FilesVisit(const std::string& folder, const char* szPattern,
+                const std::function<void(const std::string&)>& visitor);
 
 bool UpdateImageIntact(const CValueMap& update);
 // The newest intact update file of this board in a folder; empty when none.

@@ -16,15 +16,9 @@ unsigned AreaIf(bool fSelected, EConfigArea eArea)
 // The newest archive of the board in the folder; empty when none.
 std::string ArchiveFileFind(const std::string& dir, const std::string& biosId)
 {
-    WIN32_FIND_DATAA data;
     std::string best;
     std::string bestCreated;
-    HANDLE hFind = FindFirstFileA((dir + "\\*.nvux").c_str(), &data);
-    if (hFind == INVALID_HANDLE_VALUE)
-        return best;
-    do
-    {
-        const std::string path = dir + "\\" + data.cFileName;
+    FilesVisit(dir, "*.nvux", [&](const std::string& path) {
         CValueMap archive;
         std::string reason;
         if (ConfigFileRead(path, archive, reason) && Value(archive, "System.BiosId") == biosId &&
@@ -33,8 +27,7 @@ std::string ArchiveFileFind(const std::string& dir, const std::string& biosId)
             best = path;
             bestCreated = Value(archive, "Archive.Created");
         }
-    } while (FindNextFileA(hFind, &data));
-    FindClose(hFind);
+    });
     return best;
 }
 
@@ -43,18 +36,18 @@ bool RestoreArchiveLoad(const CValueMap& machine, const CEngineArgs& args, CValu
 {
     std::string dir;
     if (!WorkDirGet(args, dir))
-        return answers.Fail("invalid directory"), false;
+        return answers.FailStep("invalid directory");
     std::vector<std::string> values = args.Values("O");
     const std::string path = values.empty() ? ArchiveFileFind(dir, Value(machine, "System.BiosId"))
                                             : PathResolve(dir, values[0]);
     if (path.empty() || !FileExists(path))
-        return answers.Fail("invalid or missing file(s)"), false;
+        return answers.FailStep("invalid or missing file(s)");
     answers.Out("eFileName", path);
     std::string reason;
     if (!ConfigFileRead(path, archive, reason))
-        return answers.Fail("Can't load CMOS image file"), false;
+        return answers.FailStep("Can't load CMOS image file");
     if (Value(archive, "System.BiosId") != Value(machine, "System.BiosId"))
-        return answers.Fail("NVRAM update not supported"), false;
+        return answers.FailStep("NVRAM update not supported");
     return true;
 }
 
@@ -63,11 +56,15 @@ std::string TargetPathGet(const std::string& dir, const std::string& name, const
                           CAnswers& answers)
 {
     const std::string path = PathResolve(dir, name);
+    const char* szRefusal = nullptr;
     if (FileExists(path) && !args.Has("OV"))
-        return answers.Fail("Can't overwrite file"), std::string();
-    if (!FileExists(FolderOf(path)))
-        return answers.Fail("invalid directory"), std::string();
-    return path;
+        szRefusal = "Can't overwrite file";
+    else if (!FileExists(FolderOf(path)))
+        szRefusal = "invalid directory";
+    if (!szRefusal)
+        return path;
+    answers.Fail(szRefusal);
+    return std::string();
 }
 
 // Lines of item, tab, value for one update file or archive.
@@ -94,7 +91,7 @@ std::string ArchiveItems(const CValueMap& archive)
 bool FileInfoList(const std::string& path, CAnswers& answers)
 {
     if (!FileExists(path))
-        return answers.Fail("invalid or missing file(s)"), false;
+        return answers.FailStep("invalid or missing file(s)");
     answers.Out("eFileName", path);
     CValueMap values;
     std::string reason;
@@ -106,9 +103,12 @@ bool FileInfoList(const std::string& path, CAnswers& answers)
         return true;
     }
     if (ConfigFileRead(path, values, reason))
-        return answers.Out("eListBupInfo", ArchiveItems(values)), true;
+    {
+        answers.Out("eListBupInfo", ArchiveItems(values));
+        return true;
+    }
     const bool fArchive = path.size() > 5 && _stricmp(path.c_str() + path.size() - 5, ".nvux") == 0;
-    return answers.Fail(fArchive ? "Can't load CMOS image file" : "Can't load BIOS file"), false;
+    return answers.FailStep(fArchive ? "Can't load CMOS image file" : "Can't load BIOS file");
 }
 }  // namespace
 

@@ -55,15 +55,15 @@ bool UpdateLoad(const std::string& path, const CValueMap& machine, CValueMap& up
 {
     std::string reason;
     if (path.empty() || !FileExists(path))
-        return answers.Fail("invalid or missing file(s)"), false;
+        return answers.FailStep("invalid or missing file(s)");
     answers.Out("eFileName", path);
     if (!XmlFileRead(path, "BiosUpdate", update, reason) || !UpdateImageIntact(update))
-        return answers.Fail("Can't load BIOS file"), false;
+        return answers.FailStep("Can't load BIOS file");
     if (Value(update, "Target.BiosId") != Value(machine, "System.BiosId"))
-        return answers.Status(g_ulNoSupportModule), false;
+        return answers.StatusStep(g_ulNoSupportModule);
     // The configuration of a combined file must be of this board as well.
     if (UpdateIsCombined(update) && Value(update, "System.BiosId") != Value(machine, "System.BiosId"))
-        return answers.Fail("Invalid file(s) for full update"), false;
+        return answers.FailStep("Invalid file(s) for full update");
     return true;
 }
 
@@ -76,15 +76,15 @@ bool UpdateAllowed(const CValueMap& machine, const CValueMap& update, const CEng
     answers.Out("eBiosFileVersion", version);
     const int nOrder = VersionCompare(version, current);
     if (nOrder == 0 && !(args.Has("OV") && Flag(machine, "Bios.SameVersionOverwrite")))
-        return answers.Fail("Overwriting the same version is not possiblie with this BIOS"), false;
+        return answers.FailStep("Overwriting the same version is not possiblie with this BIOS");
     if (nOrder < 0 && Flag(machine, "Bios.RollbackForbidden"))
-        return answers.Status(g_ulRollbackForbidden), false;
+        return answers.StatusStep(g_ulRollbackForbidden);
     if (nOrder < 0 && Flag(machine, "Bios.DowngradeProhibited"))
-        return answers.Fail("Downgrading to this BIOS version is prohibited."), false;
+        return answers.FailStep("Downgrading to this BIOS version is prohibited.");
     if (Flag(machine, "Bios.WriteProtected"))
-        return answers.Fail("Flash device is write protected"), false;
+        return answers.FailStep("Flash device is write protected");
     if (Flag(machine, "Power.ShutdownPending"))
-        return answers.Status(g_ulInterruptedByShutdown), false;
+        return answers.StatusStep(g_ulInterruptedByShutdown);
     return true;
 }
 

@@ -257,6 +257,8 @@ INSTANTIATE_TEST_SUITE_P(
         CConditionCase{"AstFailed", {{"Post.Status", "failed"}}, "/AST", 401, "POST update action failed"},
         CConditionCase{"AstSucceeded", {{"Post.Status", "succeeded"}}, "/AST", 0, "POST update action succeeded"},
         CConditionCase{"UpdateCombined", {}, "/UPD /O=%DIR%\\combined.bup", 0, "NVRAM updating completed"},
+        CConditionCase{"UpdateHuge", {}, "/UPD /O=%DIR%\\huge.nvux", 8, "Can't load BIOS file"},
+        CConditionCase{"UpdateUnreadable", {}, "/UPD /O=%DIR%\\folder.nvux", 8, "Can't load BIOS file"},
         CConditionCase{"UpdateWorkDirMissing", {}, "/UPD /WD=%DIR%\\nodir /O=new.bup", 2, "invalid directory"},
         CConditionCase{"PwcMalformed", g_password, g_newer + " /PWC=0123456789", 2, "Invalid password"},
         CConditionCase{"EngineUnknownSwitch", {}, "/AST /SYSTEMDATA", 4, "Invalid command line"},
@@ -414,7 +416,8 @@ TEST_P(SimPcMalformedTest, ExecuteFailsAndNothingIsWritten)
 INSTANTIATE_TEST_SUITE_P(Files, SimPcMalformedTest,
                          testing::Values(CMalformedCase{"Truncated", "<Machine><Bios Version=\"1.20\""},
                                          CMalformedCase{"NotAMachine", "<?xml version=\"1.0\"?>\n<Other/>\n"},
-                                         CMalformedCase{"Empty", ""}),
+                                         CMalformedCase{"Empty", ""},
+                                         CMalformedCase{"Huge", MachineText({{"System.Filler", std::string(1100000, 'x')}})}),
                          [](const testing::TestParamInfo<CMalformedCase>& info) {
                              return std::string(info.param.szName);
                          });

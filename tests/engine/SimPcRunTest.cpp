@@ -615,6 +615,7 @@ struct CPwcCase
     const char* szName;
     std::string (*pfnText)(const std::string& crypted);
     DWORD dwExitCode;
+    const char* szPassword = "secret";  // of the machine
 };
 
 void PrintTo(const CPwcCase& c, std::ostream* os)
@@ -629,7 +630,7 @@ TEST_P(SimPcPwcTest, CryptedPasswordIsCheckedByTheEngine)
     static const std::string crypted = CryptedGet();
     ASSERT_EQ(34u, crypted.size());
     const CPwcCase& c = GetParam();
-    CSimPc pc(g_password);
+    CSimPc pc(CValues{{"Security.SetupPasswordSha256", Sha256Hex(c.szPassword)}});
     CKorlixRun run = pc.Run(g_newer + " /PWC=" + c.pfnText(crypted));
     EXPECT_EQ(c.dwExitCode, run.dwExitCode) << run.out;
     EXPECT_EQ(c.dwExitCode == 0 ? "1.30" : "1.20", pc.State()["Bios.Version"]);
@@ -658,7 +659,8 @@ INSTANTIATE_TEST_SUITE_P(
                  },
                  2},
         CPwcCase{"NotHex", [](const std::string& t) { return "G" + t.substr(1); }, 2},
-        CPwcCase{"PaddingDamaged", [](const std::string&) { return UnpaddedTextMake(); }, 2}),
+        // The whole block would be the password, were the padding not checked.
+        CPwcCase{"PaddingDamaged", [](const std::string&) { return UnpaddedTextMake(); }, 2, "ABCDEFGH"}),
     [](const testing::TestParamInfo<CPwcCase>& info) { return std::string(info.param.szName); });
 
 struct CKillCase

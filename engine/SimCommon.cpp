@@ -96,6 +96,9 @@ std::string Value(const CValueMap& values, const char* szName)
     return it == values.end() ? std::string() : it->second;
 }
 
+namespace
+{
+// BitLocker and TXT only stop jobs that write to the BIOS.
 std::string SystemBlockGet(const CValueMap& machine, bool fWrites)
 {
     if (const char* szBlock = OsBlockGet(machine))
@@ -108,6 +111,8 @@ std::string SystemBlockGet(const CValueMap& machine, bool fWrites)
     return szBlock ? szBlock : std::string();
 }
 
+// The setup password of /PWD or /PWC against the stored one. A /PWC text
+// that cannot be read back is refused even without a stored password.
 bool PasswordAccepted(const CValueMap& machine, const CEngineArgs& args)
 {
     std::string password;
@@ -120,6 +125,7 @@ bool PasswordAccepted(const CValueMap& machine, const CEngineArgs& args)
     return fOk;
 }
 
+// Power conditions of a job that writes to the BIOS; empty when it may go on.
 std::string PowerBlockGet(const CValueMap& machine, const CEngineArgs& args)
 {
     const bool fIac = args.Has("IAC");
@@ -154,6 +160,16 @@ std::string PowerBlockGet(const CValueMap& machine, const CEngineArgs& args)
     if (nPercent < 30)
         return "The remaining battery capacity is too low. Please charge the battery and try again.";
     return std::string();
+}
+
+}  // namespace
+
+std::string JobBlockGet(const CValueMap& machine, const CEngineArgs& args, bool fWrites)
+{
+    std::string block = SystemBlockGet(machine, fWrites);
+    if (block.empty() && !PasswordAccepted(machine, args))
+        block = "Invalid password";
+    return block.empty() && fWrites ? PowerBlockGet(machine, args) : block;
 }
 
 void RebootHandle(CValueMap& machine, const CEngineArgs& args, CAnswers& answers)
@@ -206,7 +222,8 @@ bool WorkDirGet(const CEngineArgs& args, std::string& dir)
 {
     std::vector<std::string> values = args.Values("WD");
     dir = values.empty() ? std::string(".") : values.back();
-    while (dir.size() > 1 && (dir.back() == '\\' || dir.back() == '/'))
+    // A drive's root keeps its backslash.
+    while (dir.size() > 1 && (dir.back() == '\\' || dir.back() == '/') && dir[dir.size() - 2] != ':')
         dir.pop_back();
     const DWORD dwAttributes = GetFileAttributesA(dir.c_str());
     return dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_DIRECTORY);

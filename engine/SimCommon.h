@@ -12,15 +12,11 @@
 bool Flag(const CValueMap& values, const char* szName);
 std::string Value(const CValueMap& values, const char* szName);
 
-// Conditions of the operating system and the security state that stop a
-// job; BitLocker and TXT only stop jobs that write to the BIOS. Empty when
-// there is none.
-std::string SystemBlockGet(const CValueMap& machine, bool fWrites);
-// The setup password of /PWD or /PWC against the stored one. A /PWC text
-// that cannot be read back is refused even without a stored password.
-bool PasswordAccepted(const CValueMap& machine, const CEngineArgs& args);
-// Power conditions of a job that writes to the BIOS; empty when it may go on.
-std::string PowerBlockGet(const CValueMap& machine, const CEngineArgs& args);
+// What stops a job before it looks at any file, in this order: the
+// operating system and pending reboots, for a job that writes to the BIOS
+// BitLocker and TXT, the BIOS access state, the setup password, and for a
+// job that writes the power state. Empty when the job may go on.
+std::string JobBlockGet(const CValueMap& machine, const CEngineArgs& args, bool fWrites);
 // /FRB and /ARB announce the shutdown and leave the machine awaiting it.
 void RebootHandle(CValueMap& machine, const CEngineArgs& args, CAnswers& answers);
 

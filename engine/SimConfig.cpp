@@ -122,11 +122,7 @@ unsigned RestoreAreasGet(const CEngineArgs& args)
 void RestoreRun(CValueMap& machine, const CEngineArgs& args, CAnswers& answers)
 {
     answers.Out("eAction", "Restoring system configuration data");
-    std::string block = SystemBlockGet(machine, true);
-    if (block.empty() && !PasswordAccepted(machine, args))
-        block = "Invalid password";
-    if (block.empty())
-        block = PowerBlockGet(machine, args);
+    const std::string block = JobBlockGet(machine, args, true);
     if (!block.empty())
         return answers.Fail(block);
     CValueMap archive;
@@ -148,9 +144,7 @@ void RestoreRun(CValueMap& machine, const CEngineArgs& args, CAnswers& answers)
 void ArchiveRun(const CValueMap& machine, const CEngineArgs& args, CAnswers& answers)
 {
     answers.Out("eAction", "Archiving system configuration data");
-    std::string block = SystemBlockGet(machine, false);
-    if (block.empty() && !PasswordAccepted(machine, args))
-        block = "Invalid password";
+    const std::string block = JobBlockGet(machine, args, false);
     if (!block.empty())
         return answers.Fail(block);
     std::string dir;

@@ -41,15 +41,6 @@ void FlashProgress(CAnswers& answers)
     answers.Next();
 }
 
-// What stops an update before any file is looked at; empty when none.
-std::string UpdateBlockGet(const CValueMap& machine, const CEngineArgs& args)
-{
-    std::string block = SystemBlockGet(machine, true);
-    if (block.empty() && !PasswordAccepted(machine, args))
-        block = "Invalid password";
-    return block.empty() ? PowerBlockGet(machine, args) : block;
-}
-
 // Loads the update file; false when the job ended.
 bool UpdateLoad(const std::string& path, const CValueMap& machine, CValueMap& update, CAnswers& answers)
 {
@@ -128,7 +119,7 @@ void UpdateApply(const CValueMap& update, const CEngineArgs& args, CValueMap& ma
 void UpdateRun(const std::string& machinePath, CValueMap& machine, const CEngineArgs& args, CAnswers& answers)
 {
     answers.Out("eAction", "Checking update file(s)");
-    const std::string block = UpdateBlockGet(machine, args);
+    const std::string block = JobBlockGet(machine, args, true);
     if (!block.empty())
         return answers.Fail(block);
     std::string dir;

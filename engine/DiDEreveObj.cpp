@@ -105,6 +105,8 @@ HRESULT CDiDEreveObj::Answer(const CScriptBlock& block, BSTR* output, BSTR* erro
 {
     if (block.dwSleepMs)
         Sleep(block.dwSleepMs);
+    if (!block.holdPoint.empty())
+        HoldPointReach(block.holdPoint.c_str());
     *status = block.ulStatus;
     if (FAILED(block.hr))
         return block.hr;

@@ -1,5 +1,6 @@
 // The stand-in engine object: answers Execute and Continue from a script
-// (DIDEREVE_SCRIPT) or with a harmless default, and records every call.
+// (DIDEREVE_SCRIPT), from the simulated PC (DIDEREVE_MACHINE) or with a
+// harmless default, and records every call.
 #pragma once
 
 #include "Script.h"

@@ -43,8 +43,42 @@ std::string UpperCase(std::string text)
     return text;
 }
 
-const char* const g_rgszCommands[] = {"UPD", "NVU", "NVRAM", "PASSWORDS", "BOOTORDER", "BO", "ARC",
+const char* const g_rgszCommands[] = {"UPD", "NVU", "NVRAM", "PASSWORDS", "BO", "ARC",
                                       "MAKE", "BUPINFO", "AST", "INFO"};
+
+// The long spellings, under the short name the engine works with.
+const std::pair<const char*, const char*> g_aAliases[] = {
+    {"UPDATE", "UPD"},           {"ARCHIVECONFIGURATION", "ARC"}, {"NVRAMUPDATE", "NVU"},
+    {"BOOTORDER", "BO"},         {"ALLOWREBOOT", "ARB"},          {"FORCEREBOOT", "FRB"},
+    {"NOREBOOT", "NRB"},         {"OVERWRITE", "OV"},             {"LOGFILE", "LF"},
+    {"IGNOREAC", "IAC"},         {"SILENT", "S"},                 {"WORKINGDIRECTORY", "WD"},
+    {"BATTPERCENT", "BPC"},      {"LOCALCACHE", "LC"},            {"KORLIXVERSION", "KRLXVER"},
+    {"ACTIONSTATUS", "AST"},     {"WAITHANDLEREND", "WHE"},
+    {"QUICKHANDLEREND", "QHE"},  {"EXTENDEDSTATUS", "ESTAT"},
+};
+
+// Every switch the engine takes; a command line with any other is refused.
+const char* const g_rgszKnown[] = {
+    "UPD", "NVU", "NVRAM", "PASSWORDS", "BO", "ARC", "MAKE", "BUPINFO", "AST", "INFO", "O", "WD", "PWD",
+    "PWC", "CINP", "BINP", "LF", "S", "W", "WARN", "ARB", "FRB", "NRB", "OV", "IAC", "OVERRIDEACCHECKS",
+    "BPC", "LC", "KRLXVER", "WHE", "QHE", "ESTAT", "CML", "FORCECAPSULEONDISK", "FORCERUNTIME",
+};
+
+std::string CanonicalName(const std::string& name)
+{
+    for (const auto& alias : g_aAliases)
+        if (name == alias.first)
+            return alias.second;
+    return name;
+}
+
+bool NameKnown(const std::string& name)
+{
+    for (const char* szKnown : g_rgszKnown)
+        if (name == szKnown)
+            return true;
+    return false;
+}
 }  // namespace
 
 bool CEngineArgs::Parse(const std::string& cmdLine, std::string& reason)
@@ -59,7 +93,13 @@ bool CEngineArgs::Parse(const std::string& cmdLine, std::string& reason)
         }
         CEngineSwitch entry;
         size_t nEqual = word.find('=');
-        entry.csName = UpperCase(word.substr(1, nEqual == std::string::npos ? std::string::npos : nEqual - 1));
+        entry.csName =
+            CanonicalName(UpperCase(word.substr(1, nEqual == std::string::npos ? std::string::npos : nEqual - 1)));
+        if (!NameKnown(entry.csName))
+        {
+            reason = "unknown switch: " + word.substr(0, nEqual);
+            return false;
+        }
         if (nEqual != std::string::npos)
         {
             entry.csValue = word.substr(nEqual + 1);

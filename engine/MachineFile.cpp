@@ -10,6 +10,7 @@
 #include <shlobj.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -143,6 +144,13 @@ using CHash = std::unique_ptr<void, CHashCloser>;
 
 bool XmlFileRead(const std::string& path, const char* szRootName, CValueMap& values, std::string& reason)
 {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
+        ((static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow) > g_nEngineFileLimit)
+    {
+        reason = path + " is too big";
+        return false;
+    }
     CCComPtr<IXMLDOMDocument> document;
     if (!DocumentLoad(path, document, reason))
         return false;
@@ -162,19 +170,24 @@ bool XmlFileRead(const std::string& path, const char* szRootName, CValueMap& val
 
 bool XmlFileWrite(const std::string& path, const char* szRootName, const CValueMap& values, std::string& reason)
 {
+    return FileWriteAtomic(path, XmlTextBuild(szRootName, values), reason);
+}
+
+bool FileWriteAtomic(const std::string& path, const std::string& bytes, std::string& reason)
+{
     std::string temp = path + ".tmp";
-    std::string xml = XmlTextBuild(szRootName, values);
     {
         CFileHandle file(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
         DWORD dwWritten = 0;
-        if (!file || !WriteFile(file.get(), xml.data(), static_cast<DWORD>(xml.size()), &dwWritten, nullptr) ||
-            dwWritten != xml.size() || !FlushFileBuffers(file.get()))
+        if (!file || !WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &dwWritten, nullptr) ||
+            dwWritten != bytes.size() || !FlushFileBuffers(file.get()))
         {
             reason = "cannot write " + temp;
             return false;
         }
     }
+    HoldPointReach("write");
     if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     {
         DeleteFileA(temp.c_str());
@@ -182,6 +195,19 @@ bool XmlFileWrite(const std::string& path, const char* szRootName, const CValueM
         return false;
     }
     return true;
+}
+
+void HoldPointReach(const char* szPoint)
+{
+    char szHold[MAX_PATH + 16];
+    DWORD dwLen = GetEnvironmentVariableA("DIDEREVE_HOLD", szHold, sizeof(szHold));
+    const size_t nPoint = strlen(szPoint);
+    if (dwLen == 0 || dwLen >= sizeof(szHold) || strncmp(szHold, szPoint, nPoint) != 0 || szHold[nPoint] != ':')
+        return;
+    CFileHandle marker(CreateFileA(szHold + nPoint + 1, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    marker.reset();
+    Sleep(20000);
 }
 
 std::string MachinePathGet()
@@ -216,7 +242,10 @@ CValueMap MachineFactory()
         {"Security.UnsupportedOs", "0"},   {"Security.HyperV", "0"},
         {"Post.Action", "none"},           {"Post.Outcome", "succeeded"},
         {"Post.PendingVersion", ""},       {"Post.PendingDate", ""},
-        {"Post.Status", ""},
+        {"Post.Status", ""},               {"BootOrder.Devices", "HDD,USB,PXE"},
+        {"Settings.BootMenu", "Enabled"},  {"Settings.NumLock", "On"},
+        {"Settings.SecureBoot", "Enabled"}, {"Settings.Virtualization", "Disabled"},
+        {"Settings.WakeOnLan", "Disabled"},
     };
 }
 

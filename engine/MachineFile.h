@@ -8,13 +8,26 @@
 
 using CValueMap = std::map<std::string, std::string>;
 
+// The largest file the engine reads; anything bigger is none of ours.
+constexpr unsigned long long g_nEngineFileLimit = 1024 * 1024;
+
 // Reads an XML file whose root element is `rootName`; false with a reason
-// when it cannot be read, parsed or is not of that kind.
+// when it cannot be read, is bigger than the limit, cannot be parsed or is
+// not of that kind.
 bool XmlFileRead(const std::string& path, const char* szRootName, CValueMap& values, std::string& reason);
 
 // Writes the map as an XML document with root `rootName` into a temporary
 // file beside `path` and moves it over `path`.
 bool XmlFileWrite(const std::string& path, const char* szRootName, const CValueMap& values, std::string& reason);
+
+// Writes the bytes into a temporary file beside `path` and moves it over
+// `path`, so that a reader sees the old bytes or the new ones.
+bool FileWriteAtomic(const std::string& path, const std::string& bytes, std::string& reason);
+
+// Test hook: when DIDEREVE_HOLD is "<point>:<marker file>" and names this
+// point, creates the marker file and pauses for 20 seconds, so that a test
+// can kill the process right there.
+void HoldPointReach(const char* szPoint);
 
 // The machine file the engine acts on: DIDEREVE_MACHINE or the default one.
 // Empty when the simulated PC is switched off (DIDEREVE_MACHINE=-, or no

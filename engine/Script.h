@@ -13,6 +13,9 @@ struct CScriptBlock
     std::string output;
     std::string errorText;
     DWORD dwSleepMs = 0;
+    // A test hook's point at which the engine pauses before answering
+    // (simulated PC only; scripts leave it empty).
+    std::string holdPoint;
 };
 
 // Parses a script text; on failure `reason` says what and where.

@@ -35,6 +35,9 @@ public:
     {
         eBlockSize = 8,
         eTripleKeySize = 24,
+        // The key table of the obfuscated password (KeyTable.h).
+        eKeyTableRows = 4,
+        eKeyTableRowSize = 256,
     };
 
     // pKey may be null; pIv, when given, points to 8 bytes.
@@ -52,6 +55,13 @@ public:
     // MAC with less than 8 bytes of room, returns false.
     bool Crypt(const uint8_t* pIn, const int32_t* pnInLength, uint8_t* pOut, int32_t* pnOutLength,
                uint8_t bDirection);
+
+    // The reverse of Crypt in the cipher mode (DesDecipher.cpp): deciphers
+    // whole blocks and strips the 0x80 padding. False for a MAC object, a
+    // length that is no whole number of blocks, too little room or damaged
+    // padding. The program only enciphers; the engine reads /PWC texts back
+    // with this.
+    bool Decipher(const uint8_t* pIn, int32_t nInLength, uint8_t* pOut, int32_t* pnOutLength);
 
     // Password obfuscation (DesPassword.cpp); these use no state of the
     // object. Statuses: 0, E_INVALIDARG for a missing buffer or a length of
@@ -75,6 +85,7 @@ private:
     void CryptBlock(const uint8_t* pIn, uint8_t* pOut) const;
     void SingleStep(const uint8_t* pKey, uint8_t bDirection, uint8_t* pBlock);
     void TripleEncipher(uint8_t* pBlock);
+    void TripleDecipher(uint8_t* pBlock);
     void MacCompute(const uint8_t* pIn, int32_t nInLength, uint8_t* pMac);
 
     // Each S-box merged with the permutation P that follows it.

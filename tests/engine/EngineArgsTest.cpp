@@ -33,6 +33,25 @@ TEST(EngineArgsTest, AWordThatIsNoSwitchIsRefused)
     EXPECT_EQ("not a switch: stray", reason);
 }
 
+TEST(EngineArgsTest, LongSpellingsGoByTheShortName)
+{
+    CEngineArgs args;
+    std::string reason;
+    ASSERT_TRUE(args.Parse("/bootorder /O=a.nvux /LogFile=\"C:\\l.log\" /forcereboot /WorkingDirectory=C:\\w", reason));
+    EXPECT_EQ("BO", args.Command());
+    EXPECT_TRUE(args.Has("FRB"));
+    EXPECT_EQ(std::vector<std::string>{"C:\\l.log"}, args.Values("LF"));
+    EXPECT_EQ(std::vector<std::string>{"C:\\w"}, args.Values("WD"));
+}
+
+TEST(EngineArgsTest, ASwitchTheEngineDoesNotTakeIsRefused)
+{
+    CEngineArgs args;
+    std::string reason;
+    EXPECT_FALSE(args.Parse("/AST /systemdata=1", reason));
+    EXPECT_EQ("unknown switch: /systemdata", reason);
+}
+
 TEST(EngineArgsTest, NoCommand)
 {
     CEngineArgs args;

@@ -1,0 +1,66 @@
+// The answers of one run of the simulated PC, built up call by call: each
+// block is what one Execute or Continue call hands back.
+#pragma once
+
+#include "Script.h"
+
+#include <string>
+#include <vector>
+
+class CAnswers
+{
+public:
+    CAnswers() : m_blocks(1) {}
+    void Out(const std::string& token, const std::string& text)
+    {
+        m_blocks.back().output += "<" + token + ">" + text + "\n";
+    }
+    void Next(DWORD dwSleepMs = 0)
+    {
+        m_blocks.emplace_back();
+        m_blocks.back().dwSleepMs = dwSleepMs;
+    }
+    // The engine holds on the current block when the test hook names this
+    // point (see HoldPointReach).
+    void Hold(const char* szPoint) { m_blocks.back().holdPoint = szPoint; }
+    // Ends the dialogue with the exit code of the job.
+    void Done(int nCode)
+    {
+        Out("eJobDone", std::to_string(nCode));
+        if (m_blocks.size() == 1)
+            Next();  // Execute answers first, the end comes with Continue
+        m_blocks.back().ulStatus = 1;
+    }
+    void Fail(const std::string& text)
+    {
+        m_fFailed = true;
+        Out("eError", text);
+        Done(0);
+    }
+    // Ends the dialogue at once with a status of Execute.
+    void Status(ULONG ulStatus)
+    {
+        m_fFailed = true;
+        m_blocks.resize(1);
+        m_blocks[0].ulStatus = ulStatus;
+    }
+    // Fail and Status for the steps of a job that tell whether it goes on.
+    bool FailStep(const std::string& text)
+    {
+        Fail(text);
+        return false;
+    }
+    bool StatusStep(ULONG ulStatus)
+    {
+        Status(ulStatus);
+        return false;
+    }
+    // A failed job changes nothing on the machine.
+    bool Failed() const { return m_fFailed; }
+    const std::vector<CScriptBlock>& Blocks() const { return m_blocks; }
+    std::vector<CScriptBlock> Take() { return std::move(m_blocks); }
+
+private:
+    std::vector<CScriptBlock> m_blocks;
+    bool m_fFailed = false;
+};

@@ -1,5 +1,6 @@
 #!/bin/bash
 # PackageTest.sh PACKAGE.msi OLDER.msi PREFIX ENGINE_VERSION MACHINE.xml TABLE.xml
+#                KORLIX.exe ENGINE.dll CONFIG.xml
 # The package in a Wine prefix of its own, made anew: an older package is
 # installed and upgraded by this one, the installed program runs an engine
 # command, the registry holds the component model's values and the engine's
@@ -8,7 +9,7 @@
 # msiexec shows its log.
 set -u
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-msi="$1" older="$2" prefix="$3" engver="$4" machine="$5" table="$6"
+msi="$1" older="$2" prefix="$3" engver="$4" machine="$5" table="$6" exe="$7" dll="$8" config="$9"
 export KORLIX_WINEPREFIX="$prefix"
 wine="$here/../../cmake/wine-exec"
 work="$prefix.work"
@@ -103,10 +104,11 @@ reg_key_exists "$uninstallKey\\$newCode" || fail "this product is gone"
 reg_key_exists "$uninstallKey\\$oldCode" && fail "the older product got installed"
 
 begin "the installed layout"
-expect_file "$progdir/Korlix.exe"
-expect_file "$progdir/Korlix.exe.config.xml"
-expect_file "$engine"
-cmp -s "$installedTable" "$table" || fail "dependency table differs from $table"
+expect_same() { cmp -s "$1" "$2" || fail "$1 is not $2"; }
+expect_same "$progdir/Korlix.exe" "$exe"
+expect_same "$progdir/Korlix.exe.config.xml" "$config"
+expect_same "$engine" "$dll"
+expect_same "$installedTable" "$table"
 for f in Machine.xml B7710-1.30.bup B7710-1.10.bup B8820-2.00.bup B7710-damaged.bup; do
     expect_file "$datadir/$f"
 done
@@ -158,9 +160,9 @@ expect_file "$progdir/Korlix.exe"
 begin "repair restores lost files and keeps the machine"
 rm -f "$progdir/Korlix.exe" "$installedTable" "$engine"
 msiexec_expect 0 /i "$(winpath "$msi")" REINSTALL=ALL REINSTALLMODE=omus
-expect_file "$progdir/Korlix.exe"
-expect_file "$engine"
-cmp -s "$installedTable" "$table" || fail "the dependency table was not restored"
+expect_same "$progdir/Korlix.exe" "$exe"
+expect_same "$engine" "$dll"
+expect_same "$installedTable" "$table"
 cmp -s "$datadir/Machine.xml" "$work/Machine.admin.xml" || fail "the repair replaced Machine.xml"
 "$wine" 'C:\Program Files\Tervane\Ambrel\Korlix\Korlix.exe' /INFO </dev/null >/dev/null ||
     fail "the repaired program fails /INFO"

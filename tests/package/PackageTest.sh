@@ -1,15 +1,17 @@
 #!/bin/bash
-# PackageTest.sh PACKAGE.msi OLDER.msi PREFIX ENGINE_VERSION MACHINE.xml TABLE.xml
-#                KORLIX.exe ENGINE.dll CONFIG.xml
+# PackageTest.sh PACKAGE.msi OLDER.msi REBUILT.msi PREFIX ENGINE_VERSION
+#                MACHINE.xml TABLE.xml KORLIX.exe ENGINE.dll CONFIG.xml
 # The package in a Wine prefix of its own, made anew: an older package is
-# installed and upgraded by this one, the installed program runs an engine
+# installed and upgraded by this one, a rebuild of the same version (another
+# product code) and this one replace each other, the installed program runs an engine
 # command, the registry holds the component model's values and the engine's
 # COM registration, a repair restores lost files, and an uninstall removes
 # everything but the default simulated PC. Each step names itself; a failing
 # msiexec shows its log.
 set -u
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-msi="$1" older="$2" prefix="$3" engver="$4" machine="$5" table="$6" exe="$7" dll="$8" config="$9"
+msi="$1" older="$2" rebuilt="$3" prefix="$4" engver="$5" machine="$6" table="$7" exe="$8" dll="$9"
+config="${10}"
 export KORLIX_WINEPREFIX="$prefix"
 wine="$here/../../cmake/wine-exec"
 work="$prefix.work"
@@ -80,7 +82,10 @@ echo "prefix made in $((SECONDS - t)) s"
 
 newCode="$(product_code "$msi")"
 oldCode="$(product_code "$older")"
-[ -n "$newCode" ] && [ -n "$oldCode" ] && [ "$newCode" != "$oldCode" ] || fail "product codes '$newCode' '$oldCode'"
+rebuiltCode="$(product_code "$rebuilt")"
+[ -n "$newCode" ] && [ -n "$oldCode" ] && [ -n "$rebuiltCode" ] &&
+    [ "$(printf '%s\n' "$newCode" "$oldCode" "$rebuiltCode" | sort -u | wc -l)" = 3 ] ||
+    fail "product codes '$newCode' '$oldCode' '$rebuiltCode'"
 
 begin "silent install of the older package"
 msiexec_expect 0 /i "$(winpath "$older")"
@@ -97,6 +102,15 @@ msiexec_expect 0 /i "$(winpath "$msi")"
 expect_eq "DisplayVersion" "$(reg_value "$uninstallKey\\$newCode" DisplayVersion)" "REG_SZ 6.81.89"
 reg_key_exists "$uninstallKey\\$oldCode" && fail "the older product is still installed"
 cmp -s "$datadir/Machine.xml" "$work/Machine.admin.xml" || fail "the upgrade replaced Machine.xml"
+
+begin "a rebuild of the same version and this package replace each other"
+msiexec_expect 0 /i "$(winpath "$rebuilt")"
+reg_key_exists "$uninstallKey\\$rebuiltCode" || fail "the rebuild is not installed"
+reg_key_exists "$uninstallKey\\$newCode" && fail "this product is still installed beside the rebuild"
+msiexec_expect 0 /i "$(winpath "$msi")"
+reg_key_exists "$uninstallKey\\$newCode" || fail "this product is not installed"
+reg_key_exists "$uninstallKey\\$rebuiltCode" && fail "the rebuild is still installed"
+cmp -s "$datadir/Machine.xml" "$work/Machine.admin.xml" || fail "replacing the same version replaced Machine.xml"
 
 begin "the older package refuses to replace this one"
 msiexec_expect 1603 /i "$(winpath "$older")"

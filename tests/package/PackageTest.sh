@@ -3,11 +3,11 @@
 #                MACHINE.xml TABLE.xml KORLIX.exe ENGINE.dll CONFIG.xml
 # The package in a Wine prefix of its own, made anew: an older package is
 # installed and upgraded by this one, a rebuild of the same version (another
-# product code) and this one replace each other, the installed program runs an engine
-# command, the registry holds the component model's values and the engine's
-# COM registration, a repair restores lost files, and an uninstall removes
-# everything but the default simulated PC. Each step names itself; a failing
-# msiexec shows its log.
+# product code) and this one replace each other, the installed program runs
+# an engine command, the registry holds the component model's values and the
+# engine's COM registration, a repair restores lost files, and an uninstall
+# removes everything but the default simulated PC. Each step names itself; a
+# failing msiexec shows its log. A failed run leaves the prefix for a look.
 set -u
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 msi="$1" older="$2" rebuilt="$3" prefix="$4" engver="$5" machine="$6" table="$7" exe="$8" dll="$9"
@@ -32,6 +32,7 @@ started=$SECONDS
 begin() { step="$1"; echo "--- $step"; }
 fail() {
     echo "FAILED in '$step': $*"
+    WINEPREFIX="$prefix" /usr/lib/wine/wineserver -w
     exit 1
 }
 winpath() { local p="$1"; echo "Z:${p//\//\\}"; }

@@ -18,6 +18,11 @@ korlix_packages() {
     command -v x86_64-w64-mingw32-windres >/dev/null || missing+=(binutils-mingw-w64-x86-64)
     [ -x /usr/lib/wine/wine64 ] || missing+=(wine64 wine)
     [ -f /usr/src/googletest/CMakeLists.txt ] || missing+=(googletest)
+    # The package: wixl builds it, msitools' msiinfo and msibuild and a
+    # Python script finish its tables.
+    command -v wixl >/dev/null || missing+=(wixl)
+    command -v msibuild >/dev/null || missing+=(msitools)
+    command -v python3 >/dev/null || missing+=(python3)
     [ ${#missing[@]} -eq 0 ] && return 0
     korlix_log "installing ${missing[*]}"
     local sudo=""
@@ -42,7 +47,7 @@ korlix_build() {
             -DCMAKE_TOOLCHAIN_FILE="$KORLIX_ROOT/cmake/mingw-w64-x86_64.cmake" >&2 || return 1
     fi
     cmake --build "$KORLIX_BUILD" >&2 || return 1
-    # Puts the program and the engine into the prefix (quick when unchanged).
+    # Installs the package into the prefix (quick when unchanged).
     cmake --build "$KORLIX_BUILD" --target install-prefix >&2
 }
 

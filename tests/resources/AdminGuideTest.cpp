@@ -1,0 +1,157 @@
+// The administrator's guide against the installed program's own texts: its
+// exit-code table holds exactly the codes and meanings of the exit-code text
+// that /E prints, and its command table has an example of every command of
+// the help text, so that neither can drift from the program.
+#include "platform/Msc.h"
+#include "support/KorlixProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <fstream>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace
+{
+using CRows = std::vector<std::pair<std::string, std::string>>;
+
+std::string Trimmed(const std::string& text)
+{
+    size_t nBegin = text.find_first_not_of(" \t");
+    if (nBegin == std::string::npos)
+        return std::string();
+    return text.substr(nBegin, text.find_last_not_of(" \t") + 1 - nBegin);
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+    {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// A text resource of the installed Korlix.exe.
+std::string InstalledBigText(const char* szName)
+{
+    HMODULE hProgram =
+        LoadLibraryExA(g_szInstalledKorlix, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (!hProgram)
+        return std::string();
+    std::unique_ptr<char[]> data;
+    size_t n = MscCustomResourceToMem(hProgram, "BIGTEXT", szName, data);
+    std::string text = n ? std::string(data.get(), n) : std::string();
+    FreeLibrary(hProgram);
+    return text;
+}
+
+// The exit-code text as code and meaning: a line is a code, a tab and a
+// text; a line without a code continues the meaning above it.
+CRows ExitCodesOfTheProgram()
+{
+    CRows rows;
+    for (const std::string& line : Lines(InstalledBigText("FLASH_ELEVELS.TXT")))
+    {
+        size_t nTab = line.find('\t');
+        std::string code = Trimmed(line.substr(0, nTab));
+        std::string text = nTab == std::string::npos ? std::string() : Trimmed(line.substr(nTab + 1));
+        if (!code.empty())
+            rows.emplace_back(code, text);
+        else if (!rows.empty())
+            rows.back().second += " " + text;
+    }
+    return rows;
+}
+
+std::string Guide()
+{
+    std::ifstream file(KORLIX_ADMIN_GUIDE, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// The cells of a Markdown table row, trimmed.
+std::vector<std::string> Cells(const std::string& line)
+{
+    std::vector<std::string> cells;
+    std::string row = Trimmed(line);
+    if (row.size() < 2 || row.front() != '|' || row.back() != '|')
+        return cells;
+    std::istringstream stream(row.substr(1, row.size() - 2));
+    for (std::string cell; std::getline(stream, cell, '|');)
+        cells.push_back(Trimmed(cell));
+    return cells;
+}
+
+// The body rows of the guide's first table whose header starts with the
+// given cells.
+std::vector<std::vector<std::string>> GuideTable(const std::vector<std::string>& header)
+{
+    std::vector<std::vector<std::string>> rows;
+    std::vector<std::string> lines = Lines(Guide());
+    for (size_t i = 0; i + 1 < lines.size(); ++i)
+    {
+        std::vector<std::string> cells = Cells(lines[i]);
+        if (cells.size() < header.size() || !std::equal(header.begin(), header.end(), cells.begin()))
+            continue;
+        for (size_t j = i + 2; j < lines.size() && !Cells(lines[j]).empty(); ++j)
+            rows.push_back(Cells(lines[j]));
+        break;
+    }
+    return rows;
+}
+
+TEST(AdminGuide, ExitCodeTableIsTheProgramsOwn)
+{
+    CRows program = ExitCodesOfTheProgram();
+    ASSERT_EQ(program.size(), 43u) << "the installed program's exit-code text";
+    CRows guide;
+    for (const std::vector<std::string>& cells : GuideTable({"Code", "Meaning"}))
+    {
+        ASSERT_EQ(cells.size(), 4u) << "code, meaning, typical cause, what a script should do: " << cells[0];
+        EXPECT_FALSE(cells[2].empty()) << "no typical cause for " << cells[0];
+        EXPECT_NE(cells[3].find("**"), std::string::npos) << "no action for " << cells[0];
+        guide.emplace_back(cells[0], cells[1]);
+    }
+    ASSERT_EQ(guide.size(), program.size()) << "rows of the guide's exit-code table";
+    for (size_t i = 0; i < program.size(); ++i)
+        EXPECT_EQ(guide[i], program[i]) << "row " << i + 1;
+}
+
+TEST(AdminGuide, EveryCommandOfTheHelpHasAnExample)
+{
+    std::set<std::string> commands;
+    for (const std::string& line : Lines(InstalledBigText("FLASH_CMDOPT.TXT")))
+    {
+        if (line.rfind("Korlix /", 0) != 0)
+            continue;
+        size_t nEnd = line.find_first_of(" =[", 8);
+        commands.insert(line.substr(7, nEnd == std::string::npos ? std::string::npos : nEnd - 7));
+    }
+    ASSERT_EQ(commands, (std::set<std::string>{"/UPD", "/NVU", "/NVRAM", "/PASSWORDS", "/BOOTORDER", "/ARC",
+                                               "/MAKE", "/BUPINFO", "/CRYPT", "/AST", "/INFO", "/?", "/E"}));
+    std::set<std::string> documented;
+    for (const std::vector<std::string>& cells : GuideTable({"Command", "What it does", "Example"}))
+    {
+        ASSERT_EQ(cells.size(), 3u);
+        std::string command = cells[0].substr(1, cells[0].size() - 2);  // without the backquotes
+        EXPECT_EQ(cells[2].rfind("`Korlix " + command, 0), 0u) << "example of " << command << ": " << cells[2];
+        documented.insert(command);
+    }
+    for (const std::string& command : commands)
+        EXPECT_EQ(documented.count(command), 1u) << command << " is not in the guide";
+}
+}  // namespace

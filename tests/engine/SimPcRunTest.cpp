@@ -3,6 +3,7 @@
 // machine state before and after.
 #include "MachineFile.h"
 
+#include "crypt/CryptTestSupport.h"
 #include "crypt/Des.h"
 
 #include "platform/ScopedHandle.h"
@@ -569,18 +570,6 @@ std::string CryptedGet()
     const std::string lead = "The encrypted password is: ";
     size_t nPos = out.find(lead);
     return nPos == std::string::npos ? std::string() : out.substr(nPos + lead.size(), 34);
-}
-
-std::string HexText(const uint8_t* pBytes, size_t nCount)
-{
-    std::string text;
-    char sz[3];
-    for (size_t i = 0; i < nCount; ++i)
-    {
-        snprintf(sz, sizeof(sz), "%.2X", pBytes[i]);
-        text += sz;
-    }
-    return text;
 }
 
 // A text with a fitting MAC whose one block deciphers without padding.

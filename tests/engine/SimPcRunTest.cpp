@@ -107,6 +107,8 @@ public:
         CValueMap combined = UpdateValues("B7710", "1.30");
         combined.insert(g_archive.begin(), g_archive.end());
         FileWrite(m_dir.File("combined.bup"), ValuesText("BiosUpdate", combined));
+        combined["System.BiosId"] = "B8820";
+        FileWrite(m_dir.File("combined-otherboard.bup"), ValuesText("BiosUpdate", combined));
     }
     std::string Machine() const { return m_dir.File("Machine.xml"); }
     std::string Dir() const { return m_dir.Path(); }
@@ -257,6 +259,8 @@ INSTANTIATE_TEST_SUITE_P(
         CConditionCase{"AstPending", {{"Post.Status", "pending"}}, "/AST", 402, "POST update action pending"},
         CConditionCase{"AstFailed", {{"Post.Status", "failed"}}, "/AST", 401, "POST update action failed"},
         CConditionCase{"AstSucceeded", {{"Post.Status", "succeeded"}}, "/AST", 0, "POST update action succeeded"},
+        CConditionCase{"UpdateCombinedOtherBoard", {}, "/UPD /O=%DIR%\\combined-otherboard.bup", 1046,
+                       "Invalid file(s) for full update"},
         CConditionCase{"UpdateCombined", {}, "/UPD /O=%DIR%\\combined.bup", 0, "NVRAM updating completed"},
         CConditionCase{"UpdateHuge", {}, "/UPD /O=%DIR%\\huge.nvux", 8, "Can't load BIOS file"},
         CConditionCase{"UpdateUnreadable", {}, "/UPD /O=%DIR%\\folder.nvux", 8, "Can't load BIOS file"},
@@ -291,6 +295,8 @@ INSTANTIATE_TEST_SUITE_P(
         CConditionCase{"ArchiveOverwrite", {}, "/ARC /O=%DIR%\\archive.nvux /OV", 0, "completed"},
         CConditionCase{"ArchivePattern", {}, "/ARC /WD=%DIR% /O=#system#_#model#_#biosversion#_#no#.nvux", 0,
                        "\\B7710_Korvana D7710_1.20_1.nvux"},
+        CConditionCase{"ArchiveUnwritable", {}, "/ARC /O=%DIR%\\folder.nvux /OV", 64,
+                       "Could not write to archive"},
         CConditionCase{"ArchiveNoFolder", {}, "/ARC /O=%DIR%\\nodir\\x.nvux", 2, "invalid directory"},
         CConditionCase{"ArchiveAwaitsReboot", {{"Security.KorlixAwaitsReboot", "1"}}, "/ARC", 301,
                        "Korlix awaits reboot"},

@@ -2,6 +2,8 @@
 // self-registration under the engine's ProgIDs.
 #include "DiDEreveObj.h"
 
+#include "platform/ScopedHandle.h"
+
 #include <olectl.h>
 
 #include <new>
@@ -68,16 +70,14 @@ std::wstring ClsidText()
 }
 
 // Writes one string value below HKEY_CLASSES_ROOT, creating the key.
-bool ClassesValueSet(const std::wstring& key, const wchar_t* szName, const std::wstring& value)
+bool ClassesValueSet(const std::wstring& keyPath, const wchar_t* szName, const std::wstring& value)
 {
-    HKEY hKey = nullptr;
-    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &hKey,
+    CCUniqueHKey key;
+    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, keyPath.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(),
                         nullptr) != ERROR_SUCCESS)
         return false;
-    LONG lResult = RegSetValueExW(hKey, szName, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                  static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(hKey);
-    return lResult == ERROR_SUCCESS;
+    return RegSetValueExW(key.get(), szName, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 HRESULT RegisterServer()

@@ -2,6 +2,8 @@
 
 #include "Script.h"
 
+#include "platform/ScopedHandle.h"
+
 #include <windows.h>
 
 namespace
@@ -21,13 +23,12 @@ void RecordLineAppend(std::initializer_list<std::string> fields)
     }
     line += '\n';
     // Opened per event, so several processes can share one record file.
-    HANDLE hFile = CreateFileA(szPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE)
+    CCUniqueFile file(CreateFileA(szPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         return;
     DWORD dwWritten = 0;
-    WriteFile(hFile, line.data(), static_cast<DWORD>(line.size()), &dwWritten, nullptr);
-    CloseHandle(hFile);
+    WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &dwWritten, nullptr);
 }
 }  // namespace
 

@@ -242,5 +242,10 @@ int main(int argc, char* argv[])
                         nSeed, nInputs, nInputs, nExtensions, dLarge / dSmall);
     _write(g_nReportFd, szSummary, nLen);
     // Ten times the input may cost at most twenty times the time.
-    return dLarge / dSmall <= 20 ? 0 : 1;
+    if (dLarge / dSmall > 20)
+        return 1;
+    // What CTest takes as a pass: the run got here without a fault.
+    static const char s_szComplete[] = "[ KORLIX   ] all tests completed\n";
+    _write(g_nReportFd, s_szComplete, sizeof(s_szComplete) - 1);
+    return 0;
 }

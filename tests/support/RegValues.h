@@ -1,7 +1,9 @@
 // Registry values below HKEY_LOCAL_MACHINE set or deleted for one test; when
 // the owner goes, values that existed before get their old type and data
 // back, new ones are removed together with the keys it had to create: tests
-// share the prefix's registry.
+// share the prefix's registry. Every change is journalled in a file before it
+// is made, so that a test process that dies leaves an undo behind, which
+// TestLeftoversUndo carries out at the start of the next run.
 #pragma once
 
 #include "platform/ScopedHandle.h"
@@ -27,19 +29,18 @@ public:
     void Delete(const char* szName);
 
 private:
-    struct CSaved
-    {
-        std::string name;
-        bool fExisted = false;
-        DWORD dwType = 0;
-        std::vector<BYTE> data;
-    };
-
     CCUniqueHKey KeyCreate();
-    // Remembers a value as it was before the test first changes it.
+    // Journals a value as it was before the test first changes it.
     void Save(HKEY hKey, const char* szName);
+    void JournalAppend(const std::string& record);
 
     std::string m_keyPath;
-    std::vector<std::string> m_createdKeys;
-    std::vector<CSaved> m_saved;
+    std::string m_journal;
+    std::vector<std::string> m_savedNames;
 };
+
+// Undoes the registry changes of test processes that died before their
+// owners could, and removes the temporary files and folders they left; the
+// processes still running are left alone. Returns the number of journals
+// undone.
+int TestLeftoversUndo();

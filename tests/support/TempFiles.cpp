@@ -8,16 +8,18 @@
 #include <cstdio>
 #include <utility>
 
-namespace
+std::string TempDirGet()
 {
-// A name in the temporary folder that no other object of this run uses.
-std::string TempNameNew(const char* szSuffix)
-{
-    static std::atomic<unsigned> s_nNext{0};
     char szDir[MAX_PATH];
     GetTempPathA(MAX_PATH, szDir);
-    return std::string(szDir) + "krlx_" + std::to_string(GetCurrentProcessId()) + "_" +
-           std::to_string(s_nNext++) + szSuffix;
+    return szDir;
+}
+
+std::string TempNameNew(const char* szSuffix, const char* szPrefix)
+{
+    static std::atomic<unsigned> s_nNext{0};
+    return TempDirGet() + szPrefix + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(s_nNext++) +
+           szSuffix;
 }
 
 void TreeRemove(const std::string& path)
@@ -39,8 +41,8 @@ void TreeRemove(const std::string& path)
         }
     }
     RemoveDirectoryA(path.c_str());
+    DeleteFileA(path.c_str());
 }
-}  // namespace
 
 CTempFile::CTempFile(const char* szSuffix) : m_path(TempNameNew(szSuffix))
 {

@@ -51,6 +51,14 @@ private:
     std::string m_path;
 };
 
+// The temporary folder, with a trailing backslash; a name in it that no other
+// owner uses, krlx_<process id>_<n> by default (the process id lets a later
+// run tell the leftovers of a dead test process); a file or a folder with
+// everything in it removed.
+std::string TempDirGet();
+std::string TempNameNew(const char* szSuffix, const char* szPrefix = "krlx_");
+void TreeRemove(const std::string& path);
+
 // A whole file's bytes (empty when it cannot be read), and a file with
 // exactly these bytes.
 std::string FileBytes(const std::string& path);

@@ -7,7 +7,8 @@
 
 CKorlixCmdLine::CKorlixCmdLine()
 {
-    ResetOptions();
+    // Named in full: in a constructor the call reaches this class's version.
+    CKorlixCmdLine::ResetOptions();
 }
 
 void CKorlixCmdLine::ResetOptions()

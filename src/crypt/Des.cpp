@@ -175,7 +175,7 @@ bool CDes::Crypt(const uint8_t* pIn, const int32_t* pnInLength, uint8_t* pOut, i
     {
         PaddedBlockGet(pIn, *pnInLength, nBlock, abBlock);
         TripleEncipher(abBlock);
-        memcpy(pOut + nBlock * eBlockSize, abBlock, eBlockSize);
+        memcpy(pOut + static_cast<size_t>(nBlock) * eBlockSize, abBlock, eBlockSize);
     }
     return true;
 }

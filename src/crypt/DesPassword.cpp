@@ -71,8 +71,8 @@ bool CDes::BytesToText(const uint8_t* pBytes, int32_t nCount, char* szText, int3
     if (strcmp(szName, "00") != 0 || nCount < 0 || *pnCapacity <= 2 * nCount)
         return false;
     for (int32_t i = 0; i < nCount; ++i)
-        sprintf(szText + 2 * i, "%.2X", pBytes[i]);
-    szText[2 * nCount] = '\0';
+        sprintf(szText + 2 * static_cast<size_t>(i), "%.2X", pBytes[i]);
+    szText[2 * static_cast<size_t>(nCount)] = '\0';
     *pnCapacity = 2 * nCount;
     return true;
 }

@@ -112,7 +112,10 @@ const char* MscLastErrorText()
     DWORD dwError = GetLastError();
     int nPrefix = snprintf(g_szErrorText, sizeof(g_szErrorText), "err=%lu, '", dwError);
     MscErrorText(dwError, g_szErrorText + nPrefix, sizeof(g_szErrorText) - nPrefix - 1);
-    strcat(g_szErrorText, "'");
+    // The text above left room for the closing quote.
+    size_t nLen = strlen(g_szErrorText);
+    g_szErrorText[nLen] = '\'';
+    g_szErrorText[nLen + 1] = '\0';
     return g_szErrorText;
 }
 

@@ -29,7 +29,8 @@ const char* SplitFunctionName(const char* szFunction, char (&szClass)[MAX_PATH])
     const char* pSeparator = strstr(szFunction, "::");
     if (!pSeparator)
     {
-        strcpy(szClass, "<global>");
+        static constexpr char s_szGlobal[] = "<global>";
+        memcpy(szClass, s_szGlobal, sizeof(s_szGlobal));
         return szFunction;
     }
     size_t nClass = static_cast<size_t>(pSeparator - szFunction);

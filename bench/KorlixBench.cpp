@@ -25,15 +25,14 @@ struct CTimedRun
 
 // One start of a program with standard output into a file; the time runs
 // from the start to the end of the process.
-CTimedRun ProcessTime(const std::string& program, const std::string& arguments,
-                      const std::string& outPath)
+CTimedRun ProcessTime(const std::string& program, const std::string& arguments, const std::string& outPath)
 {
     CTimedRun run;
     SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
     CCUniqueFile out(CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    CCUniqueFile nul(CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 &sa, OPEN_EXISTING, 0, nullptr));
+    CCUniqueFile nul(CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
+                                 OPEN_EXISTING, 0, nullptr));
     STARTUPINFOA si{};
     si.cb = sizeof(si);
     si.dwFlags = STARTF_USESTDHANDLES;
@@ -60,8 +59,7 @@ CTimedRun ProcessTime(const std::string& program, const std::string& arguments,
 
 // The best of a few runs: what other processes on the machine add to a run
 // is never part of its cost. A run that fails is reported.
-double BestTime(const std::string& program, const std::string& arguments, const std::string& outPath,
-                int nRuns)
+double BestTime(const std::string& program, const std::string& arguments, const std::string& outPath, int nRuns)
 {
     double dBest = 1e30;
     for (int i = 0; i < nRuns; ++i)
@@ -91,8 +89,8 @@ void FigurePrint(const char* szName, const std::string& arguments, const CTempDi
     std::string floorOut = dir.File("floor.out");
     double dFloor = BestTime(FloorProgram(), "\"" + korlixOut + "\"", floorOut, nRuns);
     std::string bytes = FileBytes(korlixOut);
-    printf("%-32s %7.3f s  floor %7.3f s  ratio %5.2f  %6.2f MB%s\n", szName, dKorlix, dFloor,
-           dKorlix / dFloor, bytes.size() / 1e6, bytes == FileBytes(floorOut) ? "" : "  (floor bytes differ!)");
+    printf("%-32s %7.3f s  floor %7.3f s  ratio %5.2f  %6.2f MB%s\n", szName, dKorlix, dFloor, dKorlix / dFloor,
+           bytes.size() / 1e6, bytes == FileBytes(floorOut) ? "" : "  (floor bytes differ!)");
     if (pdKorlix)
         *pdKorlix = dKorlix;
 }
@@ -130,8 +128,7 @@ std::string ListScript(unsigned nLines)
     return script + "\nend\ncall\nstatus 1\nout <eJobDone>0\\n\nend\n";
 }
 
-void ScriptedFigurePrint(const char* szName, const std::string& script, const CTempDir& dir,
-                         double* pdKorlix = nullptr)
+void ScriptedFigurePrint(const char* szName, const std::string& script, const CTempDir& dir, double* pdKorlix = nullptr)
 {
     std::string scriptPath = dir.File("bench.scn");
     FileWrite(scriptPath, script);

@@ -32,8 +32,8 @@ public:
     {
         LARGE_INTEGER now;
         QueryPerformanceCounter(&now);
-        return 1e6 * static_cast<double>(now.QuadPart - m_start.QuadPart) /
-               static_cast<double>(m_frequency.QuadPart) / n;
+        return 1e6 * static_cast<double>(now.QuadPart - m_start.QuadPart) / static_cast<double>(m_frequency.QuadPart) /
+               n;
     }
 
 private:
@@ -66,8 +66,8 @@ CRecordCost RecordCost(DWORD dwKeepFileOpen, unsigned nRecords, const CTempDir& 
             nFirst = FileBytes(path).size();
         CStopwatch stopwatch;
         for (unsigned i = 0; i < nRecords; ++i)
-            trace.Trace(eTrcVerboseCC, "CCBench::Run", "Internal", "benchmark record",
-                        "nRecord=%u, szText='%s'", i, "a detail of ordinary length");
+            trace.Trace(eTrcVerboseCC, "CCBench::Run", "Internal", "benchmark record", "nRecord=%u, szText='%s'", i,
+                        "a detail of ordinary length");
         cost.dMicroseconds = stopwatch.MicrosecondsPer(nRecords);
         // The kept-open file is written out when the object goes.
     }
@@ -93,8 +93,8 @@ double ReopenFloor(const std::string& bytes, unsigned nRecords, const CTempDir& 
     for (unsigned i = 0; i < nRecords; ++i)
     {
         std::string piece = Piece(bytes, i, nRecords);
-        CCUniqueFile file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        CCUniqueFile file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         DWORD dwWritten = 0;
         WriteFile(file.get(), piece.data(), static_cast<DWORD>(piece.size()), &dwWritten, nullptr);
     }
@@ -142,14 +142,13 @@ int main()
         DWORD dwKeepFileOpen;
         unsigned nRecords;
         double (*pfnFloor)(const std::string&, unsigned, const CTempDir&);
-    } rgRuns[] = {{"file reopened per record", 0, 5000, ReopenFloor},
-                  {"file kept open", 1, 100000, KeptOpenFloor}};
+    } rgRuns[] = {{"file reopened per record", 0, 5000, ReopenFloor}, {"file kept open", 1, 100000, KeptOpenFloor}};
     for (const auto& run : rgRuns)
     {
         CRecordCost cost = RecordCost(run.dwKeepFileOpen, run.nRecords, dir);
         double dFloor = run.pfnFloor(cost.bytes, run.nRecords, dir);
-        printf("  %-26s %8.2f   floor %8.2f   ratio %5.2f   floor + lock %8.2f   ratio %5.2f\n",
-               run.szName, cost.dMicroseconds, dFloor, cost.dMicroseconds / dFloor, dFloor + dLock,
+        printf("  %-26s %8.2f   floor %8.2f   ratio %5.2f   floor + lock %8.2f   ratio %5.2f\n", run.szName,
+               cost.dMicroseconds, dFloor, cost.dMicroseconds / dFloor, dFloor + dLock,
                cost.dMicroseconds / (dFloor + dLock));
     }
     printf("  named lock, wait and release %6.2f\n", dLock);

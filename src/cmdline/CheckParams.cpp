@@ -23,8 +23,7 @@ enum ECommandList : unsigned
     eForBupInfo = 1u << 6,
     eForCrypt = 1u << 7,
 };
-constexpr unsigned eForAll =
-    eForUpd | eForNvu | eForSel | eForLogo | eForArc | eForMake | eForBupInfo | eForCrypt;
+constexpr unsigned eForAll = eForUpd | eForNvu | eForSel | eForLogo | eForArc | eForMake | eForBupInfo | eForCrypt;
 constexpr unsigned eForUpdates = eForUpd | eForNvu | eForSel | eForLogo;  // the commands that flash
 
 // For each option the commands it may accompany; options missing here go
@@ -137,8 +136,8 @@ bool CommandRuleCheck(const COptionSet& options)
     if (options.ExtractOptionsOutside(AllowedOptions(pCommand->eList), outside) > 0)
     {
         std::string csOutside;
-        KRLX_TRACE(eTrcWarning, g_szFunction, "Internal", pCommand->szMessage,
-                   "m_Options.ExtractOptionsOutside=%s", outside.ToText(csOutside).c_str());
+        KRLX_TRACE(eTrcWarning, g_szFunction, "Internal", pCommand->szMessage, "m_Options.ExtractOptionsOutside=%s",
+                   outside.ToText(csOutside).c_str());
         return false;
     }
     if (pCommand->eList == eForSel && !options.OptionExists(eObjectFile))
@@ -168,14 +167,12 @@ bool BatteryRuleCheck(const COptionSet& options, int nBatPercent)
         return true;
     if (nBatPercent < g_nMinBatPercent)
     {
-        KRLX_TRACE(eTrcError, g_szFunction, "Internal", "BatPercent is lower than 20%. This is not possible.",
-                   "");
+        KRLX_TRACE(eTrcError, g_szFunction, "Internal", "BatPercent is lower than 20%. This is not possible.", "");
         return false;
     }
     if (nBatPercent > g_nMaxBatPercent)
     {
-        KRLX_TRACE(eTrcError, g_szFunction, "Internal", "BatPercent is higher than 100%. This is not possible.",
-                   "");
+        KRLX_TRACE(eTrcError, g_szFunction, "Internal", "BatPercent is higher than 100%. This is not possible.", "");
         return false;
     }
     return true;
@@ -215,8 +212,8 @@ bool CDfCmdLine::CheckParams()
     std::string csOptions;
     KRLX_TRACE(eTrcInfo, g_szFunction, "Enter", "", "\nOpt=%s", m_Options.ToText(csOptions).c_str());
 
-    bool fValid = CommandRuleCheck(m_Options) && RebootRuleCheck(m_Options) &&
-                  BatteryRuleCheck(m_Options, m_nBatPercent);
+    bool fValid =
+        CommandRuleCheck(m_Options) && RebootRuleCheck(m_Options) && BatteryRuleCheck(m_Options, m_nBatPercent);
     if (fValid)
     {
         ObjectFileNormalize(m_csObjectFile, m_csWrkDir);

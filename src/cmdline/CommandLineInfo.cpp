@@ -15,9 +15,7 @@ bool CharEqual(char chA, char chB, bool fIgnoreCase)
 }
 }  // namespace
 
-CCCommandLineInfo::CCCommandLineInfo(const char* szSwitchChars) : m_csSwitchChars(szSwitchChars)
-{
-}
+CCCommandLineInfo::CCCommandLineInfo(const char* szSwitchChars) : m_csSwitchChars(szSwitchChars) {}
 
 void CCCommandLineInfo::Parse(int argc, char* argv[])
 {
@@ -40,8 +38,8 @@ bool CCCommandLineInfo::CompareParam(const char* szParam, const char* szKeyword,
     return *szParam == *szKeyword;
 }
 
-int CCCommandLineInfo::CompareParamPrefix(const char* szKeyword, const char* szParam,
-                                          bool fIgnoreCase, int* pnKeywordLength)
+int CCCommandLineInfo::CompareParamPrefix(const char* szKeyword, const char* szParam, bool fIgnoreCase,
+                                          int* pnKeywordLength)
 {
     int nLength = 0;
     for (; szKeyword[nLength]; ++nLength)
@@ -52,8 +50,7 @@ int CCCommandLineInfo::CompareParamPrefix(const char* szKeyword, const char* szP
     return 0;
 }
 
-bool CCCommandLineInfo::KeywordMatch(const CKeyword& keyword, const char* szParam,
-                                     std::string& csValue)
+bool CCCommandLineInfo::KeywordMatch(const CKeyword& keyword, const char* szParam, std::string& csValue)
 {
     for (const char* szKeyword : {keyword.szFirst, keyword.szSecond})
     {

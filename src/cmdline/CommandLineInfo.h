@@ -45,8 +45,7 @@ protected:
 
     // First row of a table whose keyword matches, or null.
     template <class TRow, size_t N>
-    static const TRow* KeywordRowFind(const TRow (&rgRows)[N], const char* szParam,
-                                      std::string& csValue)
+    static const TRow* KeywordRowFind(const TRow (&rgRows)[N], const char* szParam, std::string& csValue)
     {
         for (const TRow& row : rgRows)
             if (KeywordMatch(row.keyword, szParam, csValue))

@@ -22,8 +22,8 @@ std::string EnvironmentExpand(const std::string& csRaw, bool fReport)
     if (!dwSize)
     {
         if (fReport)
-            KRLX_TRACE(eTrcError, g_szFunction, "Internal", "ExpandEnvironmentStrings for m_csWrkDir failed",
-                       "Err=%s", MscLastErrorText());
+            KRLX_TRACE(eTrcError, g_szFunction, "Internal", "ExpandEnvironmentStrings for m_csWrkDir failed", "Err=%s",
+                       MscLastErrorText());
         return csRaw;
     }
     std::vector<char> buffer(dwSize);
@@ -38,9 +38,7 @@ std::string EnvironmentExpand(const std::string& csRaw, bool fReport)
 }
 }  // namespace
 
-CDfCmdLine::CDfCmdLine() : CCCommandLineInfo("/-")
-{
-}
+CDfCmdLine::CDfCmdLine() : CCCommandLineInfo("/-") {}
 
 void CDfCmdLine::ResetOptions()
 {
@@ -61,10 +59,9 @@ void CDfCmdLine::ResetOptions()
 void CDfCmdLine::ParseParam(const char* lpszParam, bool bFlag, bool bLast)
 {
     // A switch may carry a password, so it is masked before it is traced.
-    const std::string csTraced =
-        bFlag ? MscHidePassword((std::string("/") + lpszParam).c_str()) : lpszParam;
-    KRLX_TRACE(eTrcVerboseCC, g_szFunction, "Enter", "", "lpszParam='%s', bFlag=%d, bLast=%d",
-               csTraced.c_str(), bFlag, bLast);
+    const std::string csTraced = bFlag ? MscHidePassword((std::string("/") + lpszParam).c_str()) : lpszParam;
+    KRLX_TRACE(eTrcVerboseCC, g_szFunction, "Enter", "", "lpszParam='%s', bFlag=%d, bLast=%d", csTraced.c_str(), bFlag,
+               bLast);
 
     if (!bFlag)
     {
@@ -72,13 +69,11 @@ void CDfCmdLine::ParseParam(const char* lpszParam, bool bFlag, bool bLast)
     }
     else if (!KeywordApply(lpszParam))
     {
-        KRLX_TRACE(eTrcError, g_szFunction, "Internal", "Unknown command line option", "csParam='%s'",
-                   lpszParam);
+        KRLX_TRACE(eTrcError, g_szFunction, "Internal", "Unknown command line option", "csParam='%s'", lpszParam);
         m_Options.Add(eError);
     }
 
-    KRLX_TRACE(eTrcVerboseCC, g_szFunction, "Leave", "", "OptionExists(eError)=%s",
-               BoolText(OptionExists(eError)));
+    KRLX_TRACE(eTrcVerboseCC, g_szFunction, "Leave", "", "OptionExists(eError)=%s", BoolText(OptionExists(eError)));
 }
 
 void CDfCmdLine::EffectApply(const COptionEffect& effect, const std::string& csValue)
@@ -143,8 +138,7 @@ bool CDfCmdLine::KeywordApply(const char* szParam)
          {eBatPercent, nullptr, &CDfCmdLine::BatPercentHighRiskSet, nullptr, eBatPercentHighRisk}},
         {{"battpercent=", "bpc=", ePrefixMatch}, {eBatPercent, nullptr, &CDfCmdLine::BatPercentSet}},
         {{"exareamode", nullptr, eWholeMatch}, {eExplicitAreaMode}},
-        {{"cml=", nullptr, ePrefixMatch},
-         {eClientMessageLevel, nullptr, &CDfCmdLine::ClientMessageLevelSet}},
+        {{"cml=", nullptr, ePrefixMatch}, {eClientMessageLevel, nullptr, &CDfCmdLine::ClientMessageLevelSet}},
         {{"localcache=", "lc=", ePrefixMatch}, {eLocalCache, nullptr, &CDfCmdLine::LocalCacheSet}},
         {{"korlixversion=", "krlxver=", ePrefixMatch}, {eKorlixVersion, &CDfCmdLine::m_csKorlixVersion}},
         {{"info", nullptr, eWholeMatch}, {eGetDetailInfo}},
@@ -184,16 +178,16 @@ void CDfCmdLine::BatPercentSet(const std::string& csValue)
     // reads as 0 and is refused later by the lower bound.
     if (csValue.find_first_not_of("0123456789") != std::string::npos)
     {
-        KRLX_TRACE(eTrcError, g_szFunction, "Internal", "Invalid number format for battpercent",
-                   "val='%s'", csValue.c_str());
+        KRLX_TRACE(eTrcError, g_szFunction, "Internal", "Invalid number format for battpercent", "val='%s'",
+                   csValue.c_str());
         m_Options.Add(eError);
         return;
     }
     m_nBatPercent = atoi(csValue.c_str());
     if (m_nBatPercent < 0 || m_nBatPercent > 100)
     {
-        KRLX_TRACE(eTrcError, g_szFunction, "Internal", "Out of range for battpercent",
-                   "m_nBatPercent=%d", m_nBatPercent);
+        KRLX_TRACE(eTrcError, g_szFunction, "Internal", "Out of range for battpercent", "m_nBatPercent=%d",
+                   m_nBatPercent);
         m_Options.Add(eError);
     }
 }
@@ -219,7 +213,6 @@ void CDfCmdLine::LocalCacheSet(const std::string& csValue)
             return;
         }
     }
-    KRLX_TRACE(eTrcError, g_szFunction, "Internal", "Invalid value for /localcache", "val='%s'",
-               csValue.c_str());
+    KRLX_TRACE(eTrcError, g_szFunction, "Internal", "Invalid value for /localcache", "val='%s'", csValue.c_str());
     m_Options.Add(eError);
 }

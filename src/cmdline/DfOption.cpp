@@ -6,23 +6,56 @@ namespace
 {
 // Indexed by token value; eArchive deliberately has no name.
 const char* const g_rgszOptionNames[] = {
-    "eInvalidOption",        "eObjectFile",         "eError",
-    "eNvramUpdate",          "eUpdateLogo",         "eUpdate",
-    "eEventlogOff",          nullptr,               "eOverwrite",
-    "eLogfile",              "eCheckUpdateFile",    "eCheckUpdateFileEx",
-    "eAllowReboot",          "eForceReboot",        "eNoReboot",
-    "eWarningOff",           "eSilent",             "eExe",
-    "eIgnoreAc",             "eOverrideAcChecks",   "eBatPercent",
-    "eBatPercentHighRisk",   "eWaitHandlerEnd",     "eQuickHandlerEnd",
-    "eGetDetailInfo",        "eListBupInfo",        "eExtendedStatus",
-    "eActionStatus",         "eForceCapsuleOnDisk", "eForceRuntime",
-    "eArchiveConfiguration", "eMake",               "eCrypt",
-    "ePwd",                  "ePwc",                "eBinp",
-    "eCinp",                 "eWorkingDirectory",   "eDfxResponseFile",
-    "eKorlixVersion",        "eLocalCache",         "eClientMessageLevel",
-    "eBiosCodeArea",         "eDebugCodeArea",      "eLogoArea",
-    "eSystemDataArea",       "eNvRamArea",          "ePasswordArea",
-    "eBootOrderVariablesArea", "eExplicitAreaMode",
+    "eInvalidOption",
+    "eObjectFile",
+    "eError",
+    "eNvramUpdate",
+    "eUpdateLogo",
+    "eUpdate",
+    "eEventlogOff",
+    nullptr,
+    "eOverwrite",
+    "eLogfile",
+    "eCheckUpdateFile",
+    "eCheckUpdateFileEx",
+    "eAllowReboot",
+    "eForceReboot",
+    "eNoReboot",
+    "eWarningOff",
+    "eSilent",
+    "eExe",
+    "eIgnoreAc",
+    "eOverrideAcChecks",
+    "eBatPercent",
+    "eBatPercentHighRisk",
+    "eWaitHandlerEnd",
+    "eQuickHandlerEnd",
+    "eGetDetailInfo",
+    "eListBupInfo",
+    "eExtendedStatus",
+    "eActionStatus",
+    "eForceCapsuleOnDisk",
+    "eForceRuntime",
+    "eArchiveConfiguration",
+    "eMake",
+    "eCrypt",
+    "ePwd",
+    "ePwc",
+    "eBinp",
+    "eCinp",
+    "eWorkingDirectory",
+    "eDfxResponseFile",
+    "eKorlixVersion",
+    "eLocalCache",
+    "eClientMessageLevel",
+    "eBiosCodeArea",
+    "eDebugCodeArea",
+    "eLogoArea",
+    "eSystemDataArea",
+    "eNvRamArea",
+    "ePasswordArea",
+    "eBootOrderVariablesArea",
+    "eExplicitAreaMode",
 };
 static_assert(std::size(g_rgszOptionNames) == eExplicitAreaMode + 1, "one name per token");
 }  // namespace
@@ -30,15 +63,12 @@ static_assert(std::size(g_rgszOptionNames) == eExplicitAreaMode + 1, "one name p
 const char* DfOptionName(DfOption eOption)
 {
     const int nIndex = static_cast<int>(eOption);
-    if (nIndex < 0 || nIndex >= static_cast<int>(std::size(g_rgszOptionNames)) ||
-        !g_rgszOptionNames[nIndex])
+    if (nIndex < 0 || nIndex >= static_cast<int>(std::size(g_rgszOptionNames)) || !g_rgszOptionNames[nIndex])
         return "<unknown>";
     return g_rgszOptionNames[nIndex];
 }
 
-COptionSet::COptionSet(std::initializer_list<DfOption> options) : m_options(options)
-{
-}
+COptionSet::COptionSet(std::initializer_list<DfOption> options) : m_options(options) {}
 
 void COptionSet::Add(DfOption eOption)
 {

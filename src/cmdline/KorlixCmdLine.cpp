@@ -34,8 +34,7 @@ void CKorlixCmdLine::ParseParam(const char* lpszParam, bool bFlag, bool bLast)
     else if (!FrontEndKeywordApply(lpszParam))
         CDfCmdLine::ParseParam(lpszParam, bFlag, bLast);
 
-    KRLX_TRACE(eTrcVerbose, szFunction, "Leave", "", "OptionExists(eError)=%s",
-               BoolText(OptionExists(eError)));
+    KRLX_TRACE(eTrcVerbose, szFunction, "Leave", "", "OptionExists(eError)=%s", BoolText(OptionExists(eError)));
 }
 
 bool CKorlixCmdLine::FrontEndKeywordApply(const char* szParam)

@@ -11,9 +11,7 @@ namespace
 {
 // Any function of this file lies in the module that holds the component
 // model's code.
-void ModuleAnchor()
-{
-}
+void ModuleAnchor() {}
 }  // namespace
 
 CCAssembly::CCAssembly()
@@ -55,8 +53,7 @@ bool CCAssembly::InitializeCommon()
     return trace.Leave(true);
 }
 
-bool CCAssembly::InitializeFeature(const char* szFeatureName, const char* szFeatureVersion,
-                                   const char* szContextName)
+bool CCAssembly::InitializeFeature(const char* szFeatureName, const char* szFeatureVersion, const char* szContextName)
 {
     static const char s_szFunction[] = "CCAssembly::InitializeFeature";
     CCMethodTrace trace(s_szFunction, "Method InitializeFeature has been called");

@@ -25,8 +25,7 @@ public:
     bool InitializeFileNames();
     bool InitializeFileVersion();
     bool InitializeDependencyTablesPath();
-    bool InitializeFeature(const char* szFeatureName, const char* szFeatureVersion,
-                           const char* szContextName);
+    bool InitializeFeature(const char* szFeatureName, const char* szFeatureVersion, const char* szContextName);
     bool InitializeFeatureList();
     // The module that holds the component-model code.
     HMODULE GetModuleHandleRaw();
@@ -34,8 +33,7 @@ public:
     // A ProgID of the COM map to the class of the version the table names.
     HRESULT CLSIDFromProgID(const char* szProgID, CLSID* pClsid);
     // Creates a listed component and hands it this module's feature.
-    HRESULT CoCreateInstance(const char* szProgID, void** ppv, IUnknown* pUnkOuter, DWORD dwClsContext,
-                             REFIID riid);
+    HRESULT CoCreateInstance(const char* szProgID, void** ppv, IUnknown* pUnkOuter, DWORD dwClsContext, REFIID riid);
     const CCAssemblyIdentityMap& GetAssemblyIdentityMapCOM() const { return m_mapCOM; }
     const CCAssemblyIdentityMap& GetAssemblyIdentityMapWin32() const { return m_mapWin32; }
 
@@ -80,8 +78,7 @@ private:
     HRESULT DependencyRead(IXMLDOMNode* pDependency, AssemblyIdentity& identity);
     void DependencyStore(const AssemblyIdentity& identity);
     // Creation (ComponentCreate.cpp).
-    HRESULT ComponentCreate(const char* szProgID, void** ppv, IUnknown* pUnkOuter, DWORD dwClsContext,
-                            REFIID riid);
+    HRESULT ComponentCreate(const char* szProgID, void** ppv, IUnknown* pUnkOuter, DWORD dwClsContext, REFIID riid);
     HRESULT ComponentInitialize(IUnknown* pComponent);
 
     bool m_fInitialized = false;

@@ -45,8 +45,8 @@ bool CCAssembly::Initialize()
                szContextName);
     if (!szFeatureName[0] || !szFeatureVersion[0] || !szContextName[0])
     {
-        AssemblyErrorTrace(g_szInitialize, "Error accessing config xml file, one or more values empty.",
-                           "file: %s", m_szConfigFile);
+        AssemblyErrorTrace(g_szInitialize, "Error accessing config xml file, one or more values empty.", "file: %s",
+                           m_szConfigFile);
         return trace.Leave(false);
     }
     return trace.Leave(InitializeFeature(szFeatureName, szFeatureVersion, szContextName));

@@ -25,13 +25,11 @@ std::string VersionSubBlockGet(const void* pVersionInfo)
     };
     void* pData = nullptr;
     UINT uLen = 0;
-    if (VerQueryValueA(pVersionInfo, "\\VarFileInfo\\Translation", &pData, &uLen) &&
-        uLen >= sizeof(CTranslation))
+    if (VerQueryValueA(pVersionInfo, "\\VarFileInfo\\Translation", &pData, &uLen) && uLen >= sizeof(CTranslation))
     {
         const CTranslation* pFirst = static_cast<const CTranslation*>(pData);
         char szBlock[64];
-        snprintf(szBlock, sizeof(szBlock), "\\StringFileInfo\\%04x%04x\\", pFirst->wLanguage,
-                 pFirst->wCodePage);
+        snprintf(szBlock, sizeof(szBlock), "\\StringFileInfo\\%04x%04x\\", pFirst->wLanguage, pFirst->wCodePage);
         return szBlock;
     }
     return "\\StringFileInfo\\040904b0\\";
@@ -79,8 +77,7 @@ bool CCAssembly::InitializeFileVersion()
     UINT uLen = 0;
     if (!VerQueryValueA(versionInfo.get(), query.c_str(), &pValue, &uLen) || !pValue)
     {
-        AssemblyErrorTrace(s_szFunction,
-                           "VerQueryValue failed when retrieving the fileversion from the resources");
+        AssemblyErrorTrace(s_szFunction, "VerQueryValue failed when retrieving the fileversion from the resources");
         return trace.Leave(false);
     }
     AssemblyTextCopy(m_szFileVersion, static_cast<const char*>(pValue));

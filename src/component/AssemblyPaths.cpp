@@ -20,8 +20,7 @@ LONG AssemblyCommonPathGet(const char* szValueName, char (&szPath)[MAX_PATH])
     char szValue[MAX_PATH + 1] = "";
     DWORD dwType = 0;
     DWORD dwSize = MAX_PATH;
-    lResult =
-        RegQueryValueExA(key.get(), szValueName, nullptr, &dwType, reinterpret_cast<BYTE*>(szValue), &dwSize);
+    lResult = RegQueryValueExA(key.get(), szValueName, nullptr, &dwType, reinterpret_cast<BYTE*>(szValue), &dwSize);
     if (lResult != ERROR_SUCCESS)
         return lResult;
     if (dwType != REG_SZ && dwType != REG_EXPAND_SZ)

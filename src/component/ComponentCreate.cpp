@@ -11,14 +11,12 @@ namespace
 const char g_szCoCreateInstance[] = "CCAssembly::CoCreateInstance";
 }  // namespace
 
-HRESULT CCAssembly::CoCreateInstance(const char* szProgID, void** ppv, IUnknown* pUnkOuter,
-                                     DWORD dwClsContext, REFIID riid)
+HRESULT CCAssembly::CoCreateInstance(const char* szProgID, void** ppv, IUnknown* pUnkOuter, DWORD dwClsContext,
+                                     REFIID riid)
 {
-    CCMethodTrace trace(g_szCoCreateInstance, "Method CoCreateInstance has been called", "szProgID: %s",
-                        szProgID);
+    CCMethodTrace trace(g_szCoCreateInstance, "Method CoCreateInstance has been called", "szProgID: %s", szProgID);
     HRESULT hr = ComponentCreate(szProgID, ppv, pUnkOuter, dwClsContext, riid);
-    trace.LeaveWith("hr: 0x%08X, '%s'", static_cast<unsigned>(hr),
-                    CCQuillTrace::ErrorText(static_cast<DWORD>(hr)));
+    trace.LeaveWith("hr: 0x%08X, '%s'", static_cast<unsigned>(hr), CCQuillTrace::ErrorText(static_cast<DWORD>(hr)));
     return hr;
 }
 
@@ -52,8 +50,8 @@ HRESULT CCAssembly::ComponentCreate(const char* szProgID, void** ppv, IUnknown* 
         AssemblyHrErrorTrace(g_szCoCreateInstance, "QueryInterface on the requested Interface failed!", hr);
         return hr;
     }
-    KRLX_TRACE(eTrcVerboseCC, g_szCoCreateInstance, "Internal",
-               "COM creation succeeded, now calling IComponentInit!", "");
+    KRLX_TRACE(eTrcVerboseCC, g_szCoCreateInstance, "Internal", "COM creation succeeded, now calling IComponentInit!",
+               "");
     return ComponentInitialize(component.get());
 }
 

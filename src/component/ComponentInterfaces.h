@@ -16,16 +16,16 @@ struct IDiDEreveObj : public IUnknown
     virtual HRESULT STDMETHODCALLTYPE Reserved2() = 0;
     virtual HRESULT STDMETHODCALLTYPE Reserved3() = 0;
     virtual HRESULT STDMETHODCALLTYPE Reserved4() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Execute(BSTR CmdLine, BSTR CmdLineOri, BSTR* output,
-                                              BSTR* errorText, ULONG* status) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Execute(BSTR CmdLine, BSTR CmdLineOri, BSTR* output, BSTR* errorText,
+                                              ULONG* status) = 0;
     virtual HRESULT STDMETHODCALLTYPE Continue(BSTR* output, BSTR* errorText, ULONG* status) = 0;
 };
 
 // {887003CB-46B0-4BF4-9F4A-3CD45130F60A}
 struct IComponentInit : public IUnknown
 {
-    virtual HRESULT STDMETHODCALLTYPE Initialize(BSTR featureName, BSTR featureVersion,
-                                                 BSTR contextName, VARIANT_BOOL* success) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Initialize(BSTR featureName, BSTR featureVersion, BSTR contextName,
+                                                 VARIANT_BOOL* success) = 0;
 };
 
 inline constexpr IID IID_IComponentInit = {

@@ -76,8 +76,8 @@ bool CCAssembly::FeatureListRead()
     CCComPtr<IXMLDOMNode> root, feature, moduleIdentity;
     if (document.RootGet(root) != S_OK)
         return false;
-    std::string expression = "//feature[(@name = " + Quoted(m_szFeatureName) +
-                             ") and (@version= " + Quoted(m_szFeatureVersion) + ")]";
+    std::string expression =
+        "//feature[(@name = " + Quoted(m_szFeatureName) + ") and (@version= " + Quoted(m_szFeatureVersion) + ")]";
     if (XmlNodeSelect(root.get(), expression, feature) != S_OK)
         return false;
     ComponentRootRead(feature.get());
@@ -90,10 +90,9 @@ bool CCAssembly::FeatureListRead()
         return false;
     if (hr == S_FALSE)
     {
-        KRLX_TRACE(eTrcWarning, g_szInitializeFeatureList, "Internal",
-                   "AssemblyIdentity node not found for current assembly.",
-                   "ContextName: %s, AssemblyIdentity: %s, Version: %s", m_szContextName, m_szModuleFileName,
-                   m_szFileVersion);
+        KRLX_TRACE(
+            eTrcWarning, g_szInitializeFeatureList, "Internal", "AssemblyIdentity node not found for current assembly.",
+            "ContextName: %s, AssemblyIdentity: %s, Version: %s", m_szContextName, m_szModuleFileName, m_szFileVersion);
         return true;
     }
     return DependenciesRead(moduleIdentity.get());
@@ -104,8 +103,8 @@ void CCAssembly::ComponentRootRead(IXMLDOMNode* pFeature)
 {
     LONG lResult = AssemblyCommonPathGet("ComponentRoot", m_szComponentRoot);
     if (lResult != ERROR_SUCCESS)
-        KRLX_TRACE(eTrcWarning, g_szInitializeFeatureList, "Internal",
-                   "Error accessing registry for getting GAC root", "Error: %d", static_cast<int>(lResult));
+        KRLX_TRACE(eTrcWarning, g_szInitializeFeatureList, "Internal", "Error accessing registry for getting GAC root",
+                   "Error: %d", static_cast<int>(lResult));
     std::string rootFolder;
     if (XmlAttributeGet(pFeature, "rootFolder", rootFolder) != S_OK)
         return;
@@ -164,15 +163,14 @@ void CCAssembly::DependencyStore(const AssemblyIdentity& identity)
     if (!identity.m_szProgID[0] || !identity.m_szVersionIndependentProgID[0])
     {
         KRLX_TRACE(eTrcVerboseCC, g_szInitializeFeatureList, "Internal", "Win32 dll entry found",
-                   "caller %s V%s: name %s, version %s", m_szModuleFileName, m_szFileVersion,
-                   identity.m_szName, identity.m_szVersion);
+                   "caller %s V%s: name %s, version %s", m_szModuleFileName, m_szFileVersion, identity.m_szName,
+                   identity.m_szVersion);
         m_mapWin32.insert_or_assign(identity.m_szName, identity);
         return;
     }
     KRLX_TRACE(eTrcVerboseCC, g_szInitializeFeatureList, "Internal", "Com entry found",
-               "caller %s V%s: name %s, version %s, progId %s, viProgId %s", m_szModuleFileName,
-               m_szFileVersion, identity.m_szName, identity.m_szVersion, identity.m_szProgID,
-               identity.m_szVersionIndependentProgID);
+               "caller %s V%s: name %s, version %s, progId %s, viProgId %s", m_szModuleFileName, m_szFileVersion,
+               identity.m_szName, identity.m_szVersion, identity.m_szProgID, identity.m_szVersionIndependentProgID);
     m_mapCOM.insert_or_assign(identity.m_szVersionIndependentProgID, identity);
 }
 

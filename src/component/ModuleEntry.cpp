@@ -8,13 +8,12 @@
 
 #include <cstdio>
 
-bool CCAssembly::DllInitialize(const char* szFeatureName, const char* szFeatureVersion,
-                               const char* szContextName)
+bool CCAssembly::DllInitialize(const char* szFeatureName, const char* szFeatureVersion, const char* szContextName)
 {
     static const char s_szFunction[] = "CCAssembly::DllInitialize";
     CCMethodTrace trace(s_szFunction, "Method DllInitialize has been called",
-                        "szFeatureName: %s szFeatureVersion: %s szContextName: %s", szFeatureName,
-                        szFeatureVersion, szContextName);
+                        "szFeatureName: %s szFeatureVersion: %s szContextName: %s", szFeatureName, szFeatureVersion,
+                        szContextName);
     {
         CLock lock(m_cs);
         if (!InitializeCommon())
@@ -46,8 +45,8 @@ bool CCAssembly::CriticalEnter()
     {
         // Named after the process: other processes never contend.
         char szName[MAX_PATH];
-        snprintf(szName, sizeof(szName), "CCAssembly_PID_%8.8lx_%s_%s", GetCurrentProcessId(),
-                 m_szModuleFileName, m_szFileVersion);
+        snprintf(szName, sizeof(szName), "CCAssembly_PID_%8.8lx_%s_%s", GetCurrentProcessId(), m_szModuleFileName,
+                 m_szFileVersion);
         m_hModuleMutex.reset(OpenMutexA(MUTEX_ALL_ACCESS, FALSE, szName));
         if (!m_hModuleMutex)
             m_hModuleMutex.reset(CreateMutexA(nullptr, FALSE, szName));
@@ -75,8 +74,7 @@ BOOL DllInitialize(const char* szFeatureName, const char* szFeatureVersion, cons
     bool fResult = false;
     try
     {
-        fResult = g_assembly.DllInitialize(szFeatureName ? szFeatureName : "",
-                                           szFeatureVersion ? szFeatureVersion : "",
+        fResult = g_assembly.DllInitialize(szFeatureName ? szFeatureName : "", szFeatureVersion ? szFeatureVersion : "",
                                            szContextName ? szContextName : "");
     }
     catch (...)

@@ -76,8 +76,7 @@ bool CCXmlDocument::Load(const char* szPath)
     return hr == S_OK && vbLoaded != VARIANT_FALSE;
 }
 
-void CCXmlDocument::ParseErrorTrace(unsigned nLevel, const char* szCaller, const char* szText,
-                                    const char* szPath)
+void CCXmlDocument::ParseErrorTrace(unsigned nLevel, const char* szCaller, const char* szText, const char* szPath)
 {
     CParseError error = ParseErrorGet(m_document.get());
     KRLX_TRACE(nLevel, szCaller, "Internal", szText, "path='%s', Line=%d, Col=%d, reason='%s'", szPath,

@@ -32,7 +32,6 @@ private:
 HRESULT XmlNodeSelect(IXMLDOMNode* pContext, const std::string& expression, CCComPtr<IXMLDOMNode>& node);
 // All nodes an expression selects below a node, in document order (a list,
 // empty when nothing matches).
-HRESULT XmlNodesSelect(IXMLDOMNode* pContext, const std::string& expression,
-                       CCComPtr<IXMLDOMNodeList>& nodes);
+HRESULT XmlNodesSelect(IXMLDOMNode* pContext, const std::string& expression, CCComPtr<IXMLDOMNodeList>& nodes);
 // An attribute of an element as narrow text; S_FALSE when it is absent.
 HRESULT XmlAttributeGet(IXMLDOMNode* pNode, const char* szName, std::string& value);

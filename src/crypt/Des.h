@@ -53,8 +53,7 @@ public:
     // return; the room must hold the padded length. Only enciphering in the
     // two modes above with a 24-byte key is supported; anything else, and a
     // MAC with less than 8 bytes of room, returns false.
-    bool Crypt(const uint8_t* pIn, const int32_t* pnInLength, uint8_t* pOut, int32_t* pnOutLength,
-               uint8_t bDirection);
+    bool Crypt(const uint8_t* pIn, const int32_t* pnInLength, uint8_t* pOut, int32_t* pnOutLength, uint8_t bDirection);
 
     // The reverse of Crypt in the cipher mode (DesDecipher.cpp): deciphers
     // whole blocks and strips the 0x80 padding. False for a MAC object, a

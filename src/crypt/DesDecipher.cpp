@@ -19,8 +19,8 @@ int32_t UnpaddedLengthGet(const uint8_t* pData, int32_t nLength)
 
 bool CDes::Decipher(const uint8_t* pIn, int32_t nInLength, uint8_t* pOut, int32_t* pnOutLength)
 {
-    if (m_bMode != eModeCipher || m_nKeySize != eTripleKeySize ||
-        nInLength <= 0 || nInLength % eBlockSize != 0 || *pnOutLength < nInLength)
+    if (m_bMode != eModeCipher || m_nKeySize != eTripleKeySize || nInLength <= 0 || nInLength % eBlockSize != 0 ||
+        *pnOutLength < nInLength)
         return false;
     for (int32_t nBlock = 0; nBlock < nInLength; nBlock += eBlockSize)
     {

@@ -27,8 +27,7 @@ std::vector<uint8_t> ObfuscatedBytesMake(const CDes& host, const std::string& cs
     int32_t nCipher = (nClear / CDes::eBlockSize + 1) * CDes::eBlockSize;
     std::vector<uint8_t> bytes(g_nMacSize + 1 + nCipher);
     uint8_t* pCipher = bytes.data() + g_nMacSize + 1;
-    cipher.Crypt(reinterpret_cast<const uint8_t*>(csClearText.data()), &nClear, pCipher, &nCipher,
-                 CDes::eEncipher);
+    cipher.Crypt(reinterpret_cast<const uint8_t*>(csClearText.data()), &nClear, pCipher, &nCipher, CDes::eEncipher);
     int32_t nMac = g_nMacSize;
     mac.Crypt(pCipher, &nCipher, bytes.data(), &nMac, CDes::eEncipher);
     bytes[g_nMacSize] = bSelector;

@@ -27,8 +27,8 @@ void TrcOutDependencyTables(CCAssembly& assembly)
 {
     if (!g_trace.m_fEnabled)
         return;
-    std::string com = IdentityLines(assembly.GetAssemblyIdentityMapCOM(),
-                                    "\nName='%s', Version='%s', ProgID='%s', Path='%s'");
+    std::string com =
+        IdentityLines(assembly.GetAssemblyIdentityMapCOM(), "\nName='%s', Version='%s', ProgID='%s', Path='%s'");
     std::string win32 = IdentityLines(assembly.GetAssemblyIdentityMapWin32(),
                                       "\nName='%s', Version='%s', VersionIndependentProgID='%s', Path='%s'");
     if (com.empty() && win32.empty())

@@ -33,27 +33,26 @@ struct CEngineReply
 
 void CallLeaveTrace(const char* szFunction, HRESULT hr, ULONG ulStatus)
 {
-    KRLX_TRACE(eTrcVerbose, szFunction, "Leave", "", "hr=0x%8.8lx, ulStatus=%lu",
-               static_cast<unsigned long>(hr), ulStatus);
+    KRLX_TRACE(eTrcVerbose, szFunction, "Leave", "", "hr=0x%8.8lx, ulStatus=%lu", static_cast<unsigned long>(hr),
+               ulStatus);
 }
 
 void CallFailTrace(const char* szText, HRESULT hr)
 {
-    KRLX_TRACE(eTrcError, "main", "Internal", szText, "hr=0x%8.8lx, '%s'",
-               static_cast<unsigned long>(hr), MscErrorTextGet(hr));
+    KRLX_TRACE(eTrcError, "main", "Internal", szText, "hr=0x%8.8lx, '%s'", static_cast<unsigned long>(hr),
+               MscErrorTextGet(hr));
 }
 }  // namespace
 
-void DiDEreveDialogueRun(IDiDEreveObj* pEngine, const std::string& cmdLine,
-                         const std::string& cmdLineOri)
+void DiDEreveDialogueRun(IDiDEreveObj* pEngine, const std::string& cmdLine, const std::string& cmdLineOri)
 {
     CCBstr bstrCmdLine(MscBstrFromText(cmdLine));
     CCBstr bstrCmdLineOri(MscBstrFromText(cmdLineOri));
     CEngineReply reply;
 
     KRLX_TRACE(eTrcVerbose, "DiDEreve::Execute", "Enter", "", "");
-    HRESULT hr = pEngine->Execute(bstrCmdLine.get(), bstrCmdLineOri.get(), reply.output.put(),
-                                  reply.errorText.put(), &reply.ulStatus);
+    HRESULT hr = pEngine->Execute(bstrCmdLine.get(), bstrCmdLineOri.get(), reply.output.put(), reply.errorText.put(),
+                                  &reply.ulStatus);
     CallLeaveTrace("DiDEreve::Execute", hr, reply.ulStatus);
     if (FAILED(hr))
     {
@@ -131,14 +130,13 @@ void ExecuteStatusEvaluate(ULONG ulStatus)
     {
         if (entry.ulStatus != ulStatus)
             continue;
-        KRLX_TRACE(eTrcError, "main", "Internal", entry.szTrace, "ulStatus=0x%8.8lx '%s'", ulStatus,
-                   name.c_str());
+        KRLX_TRACE(eTrcError, "main", "Internal", entry.szTrace, "ulStatus=0x%8.8lx '%s'", ulStatus, name.c_str());
         if (entry.idMessage && !g_fQuiet)
             fprintf(stderr, "\n%s\n", MscLoadStringResource(entry.idMessage));
         g_exitFlags.Set(entry.nCode);
         return;
     }
-    KRLX_TRACE(eTrcError, "main", "Internal", "pDiDEreveObj->Execute returned status",
-               "ulStatus=0x%8.8lx '%s'", ulStatus, name.c_str());
+    KRLX_TRACE(eTrcError, "main", "Internal", "pDiDEreveObj->Execute returned status", "ulStatus=0x%8.8lx '%s'",
+               ulStatus, name.c_str());
     g_exitFlags.Or(CExitFlags::eGeneralError);
 }

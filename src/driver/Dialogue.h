@@ -9,8 +9,7 @@
 
 // Runs the whole dialogue; every output goes to the formatter and changes
 // the exit flags.
-void DiDEreveDialogueRun(IDiDEreveObj* pEngine, const std::string& cmdLine,
-                         const std::string& cmdLineOri);
+void DiDEreveDialogueRun(IDiDEreveObj* pEngine, const std::string& cmdLine, const std::string& cmdLineOri);
 
 // Name of an engine status for the trace.
 std::string DiDEreveStatusName(ULONG ulStatus);

@@ -45,7 +45,9 @@ const CErrRule g_rgErrRules[] = {
     {eContains, eOr, 1024, {5190}},
     {eContains, eAssign, 301, {5182, 5193}},
     {eContains, eAssign, 305, {5192}},
-    {eContains, eAssignSeries, 1025,
+    {eContains,
+     eAssignSeries,
+     1025,
      {5315, 5316, 5317, 5318, 5319, 5320, 5321, 5322, 5323, 5324, 5325, 5326, 5327, 5328}},
     {eContains, eOr, 2, {5121}},
     {eContains, eAssign, 255, {5198}},
@@ -54,25 +56,20 @@ const CErrRule g_rgErrRules[] = {
     {eContains, eAssign, 1048, {5203}},
     {eContains, eAssign, 1049, {5215}},
     {eEqualNoCase, eOr, 8, {5900, 5903}},
-    {eEqualNoCase, eOrIfZero, 2,
-     {5904, 5905, 5906, 5907, 5908, 5909, 5910, 5926, 5911, 5912}},
+    {eEqualNoCase, eOrIfZero, 2, {5904, 5905, 5906, 5907, 5908, 5909, 5910, 5926, 5911, 5912}},
     {eContains, eAssign, 1047, {5202}},
     {eContains, eAssign, 401, {5206, 5209}},
     {eContains, eAssign, 402, {5207}},
-    {eEqualNoCase, eOrIfZero, 2,
-     {5913, 5914, 5915, 5916, 5917, 5918, 5919, 5920, 5921, 5922, 5923, 5924, 5925}},
+    {eEqualNoCase, eOrIfZero, 2, {5913, 5914, 5915, 5916, 5917, 5918, 5919, 5920, 5921, 5922, 5923, 5924, 5925}},
 };
 
 bool TextMatches(EMatch eMatch, const char* szTxt, const char* szTable)
 {
     switch (eMatch)
     {
-    case eEqual:
-        return strcmp(szTxt, szTable) == 0;
-    case eEqualNoCase:
-        return _stricmp(szTxt, szTable) == 0;
-    case eContains:
-        return strstr(szTxt, szTable) != nullptr;
+    case eEqual: return strcmp(szTxt, szTable) == 0;
+    case eEqualNoCase: return _stricmp(szTxt, szTable) == 0;
+    case eContains: return strstr(szTxt, szTable) != nullptr;
     }
     return false;
 }
@@ -90,15 +87,9 @@ bool CExitFlags::ErrText2Flag(const char* szTxt)
             {
                 switch (rule.eEffect)
                 {
-                case eOr:
-                    Or(rule.nValue);
-                    break;
-                case eAssign:
-                    Set(rule.nValue);
-                    break;
-                case eAssignSeries:
-                    Set(rule.nValue + nIndex);
-                    break;
+                case eOr: Or(rule.nValue); break;
+                case eAssign: Set(rule.nValue); break;
+                case eAssignSeries: Set(rule.nValue + nIndex); break;
                 case eOrIfZero:
                     if (m_nValue == 0)
                         Or(rule.nValue);
@@ -109,8 +100,7 @@ bool CExitFlags::ErrText2Flag(const char* szTxt)
             ++nIndex;
         }
     }
-    KRLX_TRACE(eTrcWarning, "CExitFlags::ErrText2Flag", "Internal", "Not handled error message",
-               "szTxt='%s'", szTxt);
+    KRLX_TRACE(eTrcWarning, "CExitFlags::ErrText2Flag", "Internal", "Not handled error message", "szTxt='%s'", szTxt);
     return false;
 }
 

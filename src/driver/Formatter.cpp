@@ -63,8 +63,7 @@ std::string LabelLoad(unsigned id, const std::string& dots)
     return PaddedLabel(label, dots);
 }
 
-void LabelledLinePrint(unsigned idLabel, ELineEnd eEnd, const std::string& text,
-                       const std::string& dots)
+void LabelledLinePrint(unsigned idLabel, ELineEnd eEnd, const std::string& text, const std::string& dots)
 {
     PrintLine('\r', eEnd == eLineFeed ? '\n' : 0, LabelLoad(idLabel, dots).c_str(), text.c_str());
 }
@@ -83,8 +82,7 @@ void ItemListPrint(const std::string& body, const std::string& dots)
             return;
         std::string name = PaddedLabel(body.substr(nPos, nTab - nPos), dots);
         std::string value = body.substr(nTab + 1, nEnd - nTab - 1);
-        KRLX_TRACE(eTrcVerbose, g_szFunction, "Internal", "", "csItem='%s', csText='%s'",
-                   name.c_str(), value.c_str());
+        KRLX_TRACE(eTrcVerbose, g_szFunction, "Internal", "", "csItem='%s', csText='%s'", name.c_str(), value.c_str());
         if (name == "Action status....")
             g_exitFlags.ActionStatus2Flag(value.c_str());
         PrintLine('\r', '\n', name.c_str(), value.c_str());
@@ -97,8 +95,7 @@ void ErrorTokenHandle(const std::string& text)
     KRLX_TRACE(eTrcError, g_szFunction, "Internal", "Got token 'eError'", "csText='%s'", text.c_str());
     if (!g_exitFlags.ErrText2Flag(text.c_str()))
     {
-        KRLX_TRACE(eTrcWarning, g_szFunction, "Internal", "Uninterpreted error message", "txt='%s'",
-                   text.c_str());
+        KRLX_TRACE(eTrcWarning, g_szFunction, "Internal", "Uninterpreted error message", "txt='%s'", text.c_str());
         g_exitFlags.Or(CExitFlags::eGeneralError);
     }
 }
@@ -115,8 +112,7 @@ void JobDoneHandle(const std::string& text)
 
 // One item: token, its text up to the line end, and for item lists the body
 // up to the next item.
-void ItemDispatch(const std::string& token, const std::string& text, const std::string& body,
-                  const std::string& dots)
+void ItemDispatch(const std::string& token, const std::string& text, const std::string& body, const std::string& dots)
 {
     for (const CTokenLabel& entry : g_rgLabelled)
     {
@@ -166,8 +162,7 @@ void ErrorTextHandle(std::string& errorText)
         errorText.pop_back();
     if (!g_exitFlags.ErrText2Flag(errorText.c_str()))
     {
-        KRLX_TRACE(eTrcWarning, g_szFunction, "Internal", "Uninterpreted error message", "err='%s'",
-                   errorText.c_str());
+        KRLX_TRACE(eTrcWarning, g_szFunction, "Internal", "Uninterpreted error message", "err='%s'", errorText.c_str());
         if (g_exitFlags.Get() == 0)
             g_exitFlags.Or(CExitFlags::eGeneralError);
     }
@@ -192,8 +187,7 @@ void ItemsPrint(const std::string& output)
         if (nText == std::string::npos)
             nText = output.size();
         size_t nLineEnd = output.find('\n', nText);
-        std::string text = output.substr(nText, nLineEnd == std::string::npos ? std::string::npos
-                                                                               : nLineEnd - nText);
+        std::string text = output.substr(nText, nLineEnd == std::string::npos ? std::string::npos : nLineEnd - nText);
         nLt = output.find('<', nGt + 1);
         size_t nNextGt = nLt == std::string::npos ? std::string::npos : output.find('>', nLt + 1);
         size_t nBodyEnd = nNextGt == std::string::npos ? output.size() : nLt;

@@ -115,13 +115,13 @@ bool ElevationRequire()
 // be created. A reference handed out despite a failure stays in `engine`.
 bool EngineCreate(CCComPtr<IUnknown>& engine)
 {
-    HRESULT hr = g_assembly.CoCreateInstance(g_szDiDEreveProgID, engine.put_void(), nullptr, g_dwDiDEreveClsCtx,
-                                             IID_IUnknown);
+    HRESULT hr =
+        g_assembly.CoCreateInstance(g_szDiDEreveProgID, engine.put_void(), nullptr, g_dwDiDEreveClsCtx, IID_IUnknown);
     if (FAILED(hr))
     {
         KRLX_TRACE(eTrcError, "main", "Internal", "Business logic library not initialized",
-                   "Instance of %s missing, hr=0x%8.8lx '%s'", g_szDiDEreveProgID,
-                   static_cast<unsigned long>(hr), MscErrorTextGet(hr));
+                   "Instance of %s missing, hr=0x%8.8lx '%s'", g_szDiDEreveProgID, static_cast<unsigned long>(hr),
+                   MscErrorTextGet(hr));
         g_exitFlags.Or(CExitFlags::eGeneralError);
         return false;
     }
@@ -136,8 +136,8 @@ void EngineDialogueRun(IUnknown* pEngine, CKorlixCmdLine& cmd, const char* szArg
     GetCommandLineExt(commandLine);
     EngineCmdLineBuild(commandLine, szArgv0, cmd, g_programInfo.csFileVersion, cmdLineOri, cmdLine);
     std::string maskedCmdLine = MscHidePassword(cmdLine.c_str());
-    KRLX_TRACE(eTrcVerbose, "main", "Internal", "Calling pDiDEreveObj->Execute",
-               "\nCmdLine='%s'\ncsCmdLineOri='%s'", maskedCmdLine.c_str(), MscHidePassword(cmdLineOri.c_str()));
+    KRLX_TRACE(eTrcVerbose, "main", "Internal", "Calling pDiDEreveObj->Execute", "\nCmdLine='%s'\ncsCmdLineOri='%s'",
+               maskedCmdLine.c_str(), MscHidePassword(cmdLineOri.c_str()));
 
     // The IUnknown the engine hands out is its engine interface.
     DiDEreveDialogueRun(reinterpret_cast<IDiDEreveObj*>(pEngine), cmdLine, cmdLineOri);
@@ -206,8 +206,8 @@ void CommandRun(int argc, char* argv[], const std::string& argumentText)
     }
     if (!ObjectFileExtensionCheck(cmd))
         return;
-    if (!ProgramInfoExtract(g_programInfo.csNameAndVersion, g_programInfo.csCopyright,
-                            g_programInfo.csDescription, g_programInfo.csFileVersion, fInstant))
+    if (!ProgramInfoExtract(g_programInfo.csNameAndVersion, g_programInfo.csCopyright, g_programInfo.csDescription,
+                            g_programInfo.csFileVersion, fInstant))
     {
         KRLX_TRACE(eTrcError, "main", "Internal", "Could not extract program information", "");
         g_exitFlags.Or(CExitFlags::eGeneralError);

@@ -62,14 +62,14 @@ bool BigTextLoad(std::string& text, const char* szName)
     if (nSize == 0)
         return true;
     std::string body(data.get(), nSize);
-    text = g_programInfo.csNameAndVersion + "\n" + g_programInfo.csCopyright + "\n\n" +
-           g_programInfo.csDescription + "\n\n" + body + "\n";
+    text = g_programInfo.csNameAndVersion + "\n" + g_programInfo.csCopyright + "\n\n" + g_programInfo.csDescription +
+           "\n\n" + body + "\n";
     return true;
 }
 }  // namespace
 
-bool ProgramInfoExtract(std::string& csNameAndVersion, std::string& csCopyright,
-                        std::string& csDescription, std::string& csFileVersion, bool fInstant)
+bool ProgramInfoExtract(std::string& csNameAndVersion, std::string& csCopyright, std::string& csDescription,
+                        std::string& csFileVersion, bool fInstant)
 {
     KRLX_TRACE(eTrcInfo, "ProgramInfoExtract", "Enter", "", "fInstant=%s", fInstant ? "true" : "false");
     char szPath[MAX_PATH];
@@ -89,16 +89,15 @@ bool ProgramInfoExtract(std::string& csNameAndVersion, std::string& csCopyright,
     bool fRegistry = fInstant ? CCAmbrelProductVersion::RegistryInstantVersionGet(registryVersion)
                               : CCAmbrelProductVersion::RegistryVersionGet(registryVersion);
     const VS_FIXEDFILEINFO& fixed = numbers.fixed;
-    csNameAndVersion = name + " Version " +
-                       (fRegistry ? registryVersion
-                                  : TextFormat("%1.1d.%2.2d", HIWORD(fixed.dwProductVersionMS),
-                                               LOWORD(fixed.dwProductVersionMS)));
+    csNameAndVersion =
+        name + " Version " +
+        (fRegistry ? registryVersion
+                   : TextFormat("%1.1d.%2.2d", HIWORD(fixed.dwProductVersionMS), LOWORD(fixed.dwProductVersionMS)));
     csFileVersion = TextFormat("%1.1d.%2.2d.%d.%d", HIWORD(fixed.dwFileVersionMS), LOWORD(fixed.dwFileVersionMS),
                                HIWORD(fixed.dwFileVersionLS), LOWORD(fixed.dwFileVersionLS));
     KRLX_TRACE(eTrcInfo, "ProgramInfoExtract", "Leave", "",
-               "ret=%s\ncsNameAndVersion='%s'\ncsCopyright='%s'\ncsDescription='%s'\ncsFileVersion='%s'",
-               "true", csNameAndVersion.c_str(), csCopyright.c_str(), csDescription.c_str(),
-               csFileVersion.c_str());
+               "ret=%s\ncsNameAndVersion='%s'\ncsCopyright='%s'\ncsDescription='%s'\ncsFileVersion='%s'", "true",
+               csNameAndVersion.c_str(), csCopyright.c_str(), csDescription.c_str(), csFileVersion.c_str());
     return true;
 }
 
@@ -132,6 +131,5 @@ bool CCAmbrelProductVersion::RegistryVersionGet(std::string& version)
 
 bool CCAmbrelProductVersion::RegistryInstantVersionGet(std::string& version)
 {
-    return AmbrelValueGet("AmbrelInstantVersion", "CCAmbrelProductVersion::RegistryInstantVersionGet",
-                          version);
+    return AmbrelValueGet("AmbrelInstantVersion", "CCAmbrelProductVersion::RegistryInstantVersionGet", version);
 }

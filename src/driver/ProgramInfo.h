@@ -19,8 +19,8 @@ struct CProgramInfo
 // Filled by main before anything is printed.
 extern CProgramInfo g_programInfo;
 
-bool ProgramInfoExtract(std::string& csNameAndVersion, std::string& csCopyright,
-                        std::string& csDescription, std::string& csFileVersion, bool fInstant);
+bool ProgramInfoExtract(std::string& csNameAndVersion, std::string& csCopyright, std::string& csDescription,
+                        std::string& csFileVersion, bool fInstant);
 
 // Header plus resource text, ready to print; `text` stays as it is when the
 // resource is missing.

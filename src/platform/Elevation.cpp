@@ -73,7 +73,6 @@ bool CCElevation::IsIgnoreRegkeySet()
 {
     KRLX_TRACE(eTrcInfoCC, "CCElevation::IsIgnoreRegkeySet", "Enter", "", "");
     bool fResult = IgnoreValueRead();
-    KRLX_TRACE(eTrcInfoCC, "CCElevation::IsIgnoreRegkeySet", "Leave", "", "return: %s",
-               fResult ? "true" : "false");
+    KRLX_TRACE(eTrcInfoCC, "CCElevation::IsIgnoreRegkeySet", "Leave", "", "return: %s", fResult ? "true" : "false");
     return fResult;
 }

@@ -41,8 +41,7 @@ const char* MscLoadStringResource(HMODULE hModule, UINT uID);
 const char* MscLoadStringResource(UINT uID);
 
 // Copies a custom resource into a block owned by the caller; 0 on failure.
-size_t MscCustomResourceToMem(HMODULE hModule, const char* szType, const char* szName,
-                              std::unique_ptr<char[]>& data);
+size_t MscCustomResourceToMem(HMODULE hModule, const char* szType, const char* szName, std::unique_ptr<char[]>& data);
 
 // ExpandEnvironmentStringsA that refuses texts beyond the system's limit of
 // 32,766 characters (some versions answer them with a small count and an
@@ -58,10 +57,8 @@ bool MscMakeRealPath(std::string& path);
 const char* MscHidePassword(const char* szText, const char* szKeyword = nullptr);
 
 // Splits a path, network roots included; absent outputs are not written.
-void MscSplitPath(const char* szPath, std::string* pDrive, std::string* pDir, std::string* pFname,
-                  std::string* pExt);
-void MscMakePath(std::string& path, const char* szDrive, const char* szDir, const char* szFname,
-                 const char* szExt);
+void MscSplitPath(const char* szPath, std::string* pDrive, std::string* pDir, std::string* pFname, std::string* pExt);
+void MscMakePath(std::string& path, const char* szDrive, const char* szDir, const char* szFname, const char* szExt);
 
 // A file's version record: the fixed part and twelve texts.
 struct CMscVersionInfo

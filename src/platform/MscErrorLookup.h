@@ -7,5 +7,4 @@
 #include <cstddef>
 #include <initializer_list>
 
-void MscErrorTextLookup(DWORD dwCode, char* szBuffer, size_t nSize,
-                        std::initializer_list<const char*> extraModules);
+void MscErrorTextLookup(DWORD dwCode, char* szBuffer, size_t nSize, std::initializer_list<const char*> extraModules);

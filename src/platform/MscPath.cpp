@@ -81,8 +81,7 @@ bool MscMakeRealPath(std::string& path)
     return true;
 }
 
-void MscSplitPath(const char* szPath, std::string* pDrive, std::string* pDir, std::string* pFname,
-                  std::string* pExt)
+void MscSplitPath(const char* szPath, std::string* pDrive, std::string* pDir, std::string* pFname, std::string* pExt)
 {
     std::string path = szPath ? szPath : "";
     size_t nRoot = path.compare(0, 2, "\\\\") == 0 && pDrive ? NetworkRootFind(path) : std::string::npos;
@@ -97,8 +96,8 @@ void MscSplitPath(const char* szPath, std::string* pDrive, std::string* pDir, st
     OutputSet(pDir, path.substr(nRoot, nLastSlash + 1 - nRoot));
     if (nDot != std::string::npos)
         OutputSet(pExt, path.substr(nDot));
-    OutputSet(pFname, path.substr(nLastSlash + 1, nDot == std::string::npos ? std::string::npos
-                                                                             : nDot - nLastSlash - 1));
+    OutputSet(pFname,
+              path.substr(nLastSlash + 1, nDot == std::string::npos ? std::string::npos : nDot - nLastSlash - 1));
 }
 
 // The runtime's path builder, done on strings so that long parts cannot
@@ -122,8 +121,7 @@ static std::string StandardJoin(const char* szDrive, const char* szDir, const ch
     return path;
 }
 
-void MscMakePath(std::string& path, const char* szDrive, const char* szDir, const char* szFname,
-                 const char* szExt)
+void MscMakePath(std::string& path, const char* szDrive, const char* szDir, const char* szFname, const char* szExt)
 {
     if (szDrive && strncmp(szDrive, "\\\\", 2) == 0)
         path = std::string(szDrive) + StandardJoin(nullptr, szDir, szFname, szExt);

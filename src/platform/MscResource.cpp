@@ -23,8 +23,8 @@ bool CMscCritSect::Enter()
     DWORD dwWait = WaitForSingleObject(m_semaphore.get(), INFINITE);
     if (dwWait == WAIT_FAILED)
     {
-        KRLX_TRACE(eTrcWarning, "CMscCritSect::Enter", "Internal", "WaitForSingleObject failed",
-                   "%s", MscLastErrorText());
+        KRLX_TRACE(eTrcWarning, "CMscCritSect::Enter", "Internal", "WaitForSingleObject failed", "%s",
+                   MscLastErrorText());
         return false;
     }
     return dwWait == WAIT_OBJECT_0;
@@ -51,9 +51,8 @@ const char* MscLoadStringResource(HMODULE hModule, UINT uID)
     if (LoadStringA(hModule, uID, szSlot, g_nStringSlotSize) > 0)
     {
         KRLX_TRACE(eTrcVerbose, "MscLoadStringResource", "Internal", "",
-                   "Str[%d]='%s'\nTID=%lu, hModule=0x%8.8lx, uID=%d", nSlot, szSlot,
-                   GetCurrentThreadId(), static_cast<unsigned long>(reinterpret_cast<uintptr_t>(hModule)),
-                   uID);
+                   "Str[%d]='%s'\nTID=%lu, hModule=0x%8.8lx, uID=%d", nSlot, szSlot, GetCurrentThreadId(),
+                   static_cast<unsigned long>(reinterpret_cast<uintptr_t>(hModule)), uID);
     }
     else
     {
@@ -82,8 +81,7 @@ size_t CustomResourceFail(const char* szWhat)
 }
 }  // namespace
 
-size_t MscCustomResourceToMem(HMODULE hModule, const char* szType, const char* szName,
-                              std::unique_ptr<char[]>& data)
+size_t MscCustomResourceToMem(HMODULE hModule, const char* szType, const char* szName, std::unique_ptr<char[]>& data)
 {
     HRSRC hResInfo = FindResourceA(hModule, szName, szType);
     if (!hResInfo)

@@ -24,12 +24,12 @@ CCUniqueModule DataModuleLoad(const char* szName)
 // The system's text for a code, from its tables or from a message module.
 CCUniqueLocal MessageFormat(DWORD dwCode, HMODULE hSource)
 {
-    DWORD dwFlags = FORMAT_MESSAGE_ALLOCATE_BUFFER |
-                    (hSource ? FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS
-                             : FORMAT_MESSAGE_FROM_SYSTEM);
+    DWORD dwFlags =
+        FORMAT_MESSAGE_ALLOCATE_BUFFER |
+        (hSource ? FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS : FORMAT_MESSAGE_FROM_SYSTEM);
     char* szMessage = nullptr;
-    if (!FormatMessageA(dwFlags, hSource, dwCode, g_dwUserDefaultLanguage,
-                        reinterpret_cast<char*>(&szMessage), 0, nullptr))
+    if (!FormatMessageA(dwFlags, hSource, dwCode, g_dwUserDefaultLanguage, reinterpret_cast<char*>(&szMessage), 0,
+                        nullptr))
         return CCUniqueLocal();
     return CCUniqueLocal(szMessage);
 }
@@ -54,8 +54,7 @@ const char* WmiErrorText(DWORD dwCode)
 }
 }  // namespace
 
-void MscErrorTextLookup(DWORD dwCode, char* szBuffer, size_t nSize,
-                        std::initializer_list<const char*> extraModules)
+void MscErrorTextLookup(DWORD dwCode, char* szBuffer, size_t nSize, std::initializer_list<const char*> extraModules)
 {
     if (!szBuffer || nSize == 0)
         return;

@@ -15,22 +15,20 @@ const char* const g_rgszDefaultTranslations[] = {
     "042004", "080404", "080C04", "081A04", "040204", "040404", "040604", "040E04", "041204", "041404",
     "081304", "041504", "041904", "041B04", "041D04", "041F04", "042104"};
 
-bool StringValueGet(const std::vector<char>& block, const std::string& table, const char* szName,
-                    std::string& value)
+bool StringValueGet(const std::vector<char>& block, const std::string& table, const char* szName, std::string& value)
 {
     char* szValue = nullptr;
     UINT uLen = 0;
     std::string query = table + szName;
-    if (!VerQueryValueA(block.data(), query.c_str(), reinterpret_cast<void**>(&szValue), &uLen) ||
-        !szValue || uLen == 0 || !*szValue)
+    if (!VerQueryValueA(block.data(), query.c_str(), reinterpret_cast<void**>(&szValue), &uLen) || !szValue ||
+        uLen == 0 || !*szValue)
         return false;
     value = szValue;
     return true;
 }
 
 // The first string table that holds a FileDescription value.
-bool StringTableFind(const std::vector<char>& block, std::initializer_list<const char*> languages,
-                     std::string& table)
+bool StringTableFind(const std::vector<char>& block, std::initializer_list<const char*> languages, std::string& table)
 {
     std::vector<std::string> candidates;
     if (languages.size())
@@ -56,8 +54,7 @@ bool StringTableFind(const std::vector<char>& block, std::initializer_list<const
 }
 }  // namespace
 
-bool MscVersionInfoGet(const char* szFileName, CMscVersionInfo& info,
-                       std::initializer_list<const char*> languages)
+bool MscVersionInfoGet(const char* szFileName, CMscVersionInfo& info, std::initializer_list<const char*> languages)
 {
     DWORD dwHandle = 0;
     DWORD dwSize = GetFileVersionInfoSizeA(szFileName, &dwHandle);

@@ -94,8 +94,7 @@ bool CCRegKey::Open(REGSAM sam)
 {
     KRLX_TRACE(eTrcInfoCC, "CCRegKey::Open", "Enter", "", "sam=0x%X", static_cast<unsigned>(sam));
     HKEY hKey = nullptr;
-    m_lLastErr = m_hKeyParent ? RegOpenKeyExA(m_hKeyParent, m_lpszKeyName, 0, sam, &hKey)
-                              : ERROR_INVALID_HANDLE;
+    m_lLastErr = m_hKeyParent ? RegOpenKeyExA(m_hKeyParent, m_lpszKeyName, 0, sam, &hKey) : ERROR_INVALID_HANDLE;
     if (m_lLastErr == ERROR_SUCCESS)
     {
         Close();

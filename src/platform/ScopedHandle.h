@@ -62,10 +62,22 @@ struct CCHandleTraits
     static void Close(T value) { Closer()(value); }
 };
 
-struct CCCloseHandle { void operator()(HANDLE h) const { CloseHandle(h); } };
-struct CCCloseKey { void operator()(HKEY h) const { RegCloseKey(h); } };
-struct CCFreeLibrary { void operator()(HMODULE h) const { FreeLibrary(h); } };
-struct CCLocalFree { void operator()(HLOCAL h) const { LocalFree(h); } };
+struct CCCloseHandle
+{
+    void operator()(HANDLE h) const { CloseHandle(h); }
+};
+struct CCCloseKey
+{
+    void operator()(HKEY h) const { RegCloseKey(h); }
+};
+struct CCFreeLibrary
+{
+    void operator()(HMODULE h) const { FreeLibrary(h); }
+};
+struct CCLocalFree
+{
+    void operator()(HLOCAL h) const { LocalFree(h); }
+};
 
 struct CCFileHandleTraits : CCHandleTraits<HANDLE, CCCloseHandle>
 {
@@ -73,8 +85,8 @@ struct CCFileHandleTraits : CCHandleTraits<HANDLE, CCCloseHandle>
     static bool IsValid(HANDLE h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
 };
 
-using CCUniqueHandle = CCUnique<CCHandleTraits<HANDLE, CCCloseHandle>>;   // null when empty
-using CCUniqueFile = CCUnique<CCFileHandleTraits>;                        // INVALID_HANDLE_VALUE when empty
+using CCUniqueHandle = CCUnique<CCHandleTraits<HANDLE, CCCloseHandle>>;  // null when empty
+using CCUniqueFile = CCUnique<CCFileHandleTraits>;                       // INVALID_HANDLE_VALUE when empty
 using CCUniqueHKey = CCUnique<CCHandleTraits<HKEY, CCCloseKey>>;
 using CCUniqueModule = CCUnique<CCHandleTraits<HMODULE, CCFreeLibrary>>;
 using CCUniqueLocal = CCUnique<CCHandleTraits<HLOCAL, CCLocalFree>>;

@@ -8,8 +8,7 @@
 
 namespace
 {
-const char* const g_rgszLevelNames[] = {"\tError",   "\tWarning", "\tInfo",
-                                        "\tVerbose", "\tInfoCC",  "\tVerboseCC"};
+const char* const g_rgszLevelNames[] = {"\tError", "\tWarning", "\tInfo", "\tVerbose", "\tInfoCC", "\tVerboseCC"};
 constexpr unsigned g_nLevelCount = sizeof(g_rgszLevelNames) / sizeof(g_rgszLevelNames[0]);
 constexpr uint32_t g_nBufferStartSize = 4096;
 // Characters that may not appear in a semaphore name or that come from the
@@ -56,8 +55,7 @@ const char* PathFileNamePart(const char* szPath)
 
 CCQuillTrace* gg_ptrc = nullptr;
 
-CCQuillTrace::CCQuillTrace(const char* szKeyTemplate, unsigned nFlags, const char* szLockPrefix,
-                           const char* szBaseKey)
+CCQuillTrace::CCQuillTrace(const char* szKeyTemplate, unsigned nFlags, const char* szLockPrefix, const char* szBaseKey)
 {
     m_ppszLevelNames = g_rgszLevelNames;
     m_pBuffer = static_cast<uint8_t*>(malloc(g_nBufferStartSize));
@@ -87,12 +85,10 @@ CCQuillTrace::~CCQuillTrace()
     m_fEnabled = 0;
 }
 
-bool CCQuillTrace::AttachToHost(const char* szExportName, CCQuillTrace* pSelf,
-                                CCQuillTrace** ppExportVariable)
+bool CCQuillTrace::AttachToHost(const char* szExportName, CCQuillTrace* pSelf, CCQuillTrace** ppExportVariable)
 {
     FARPROC pExport = GetProcAddress(GetModuleHandleA(nullptr), szExportName);
-    CCQuillTrace* pHost =
-        pExport ? *reinterpret_cast<CCQuillTrace**>(reinterpret_cast<void*>(pExport)) : nullptr;
+    CCQuillTrace* pHost = pExport ? *reinterpret_cast<CCQuillTrace**>(reinterpret_cast<void*>(pExport)) : nullptr;
     if (!pHost || !pHost->m_fEnabled || !pHost->m_fModuleColumn)
     {
         *ppExportVariable = pSelf;
@@ -125,8 +121,8 @@ void CCQuillTrace::SettingsAdopt(const CCQuillTrace& host)
     ModuleNameSet();
 }
 
-void CCQuillTrace::Trace(unsigned nLevel, const char* szFunction, const char* szLabel,
-                         const char* szText, const char* szFormat, ...)
+void CCQuillTrace::Trace(unsigned nLevel, const char* szFunction, const char* szLabel, const char* szText,
+                         const char* szFormat, ...)
 {
     if (!LevelLock(nLevel))
         return;
@@ -140,8 +136,8 @@ void CCQuillTrace::Trace(unsigned nLevel, const char* szFunction, const char* sz
 
 void CCQuillTrace::TraceBuildInfo(unsigned nLevel, const char* szFunction, const char* szLabel)
 {
-    Trace(nLevel, szFunction, szLabel, "BUILD INFORMATION", "RELEASE %s; TIME=%s, %s, this=0x%p",
-          g_szPlatform, __DATE__, __TIME__, static_cast<void*>(this));
+    Trace(nLevel, szFunction, szLabel, "BUILD INFORMATION", "RELEASE %s; TIME=%s, %s, this=0x%p", g_szPlatform,
+          __DATE__, __TIME__, static_cast<void*>(this));
 }
 
 HMODULE CCQuillTrace::GetModuleHandleRaw()
@@ -199,16 +195,16 @@ void CCQuillTrace::LockRelease()
 }
 
 // The columns and the detail of one record; false when tracing had to stop.
-bool CCQuillTrace::RecordFormat(unsigned nLevel, const char* szFunction, const char* szLabel,
-                                const char* szText, const char* szFormat, va_list args)
+bool CCQuillTrace::RecordFormat(unsigned nLevel, const char* szFunction, const char* szLabel, const char* szText,
+                                const char* szFormat, va_list args)
 {
     char szClass[MAX_PATH];
     const char* szMethod = SplitFunctionName(szFunction, szClass);
     SYSTEMTIME now;
     GetLocalTime(&now);
     m_nBufferPos = 0;
-    bool fOk = BufferAppend("%02u.%02u.%04u %02u:%02u:%02u.", now.wDay, now.wMonth, now.wYear,
-                            now.wHour, now.wMinute, now.wSecond) &&
+    bool fOk = BufferAppend("%02u.%02u.%04u %02u:%02u:%02u.", now.wDay, now.wMonth, now.wYear, now.wHour, now.wMinute,
+                            now.wSecond) &&
                BufferAppend("%03u", now.wMilliseconds) &&
                BufferAppend("\t%04u\t%04u", GetCurrentProcessId(), GetCurrentThreadId()) &&
                BufferAppend("%s", m_ppszLevelNames[nLevel - 1]);
@@ -248,8 +244,8 @@ bool CCQuillTrace::BufferAppendV(const char* szFormat, va_list args)
     va_list argsTry;
     va_copy(argsTry, args);
     // The runtime's truncating form: -1 when the text exceeds the free space.
-    int nLen = _vsnprintf(reinterpret_cast<char*>(m_pBuffer + m_nBufferPos),
-                          m_nBufferSize - m_nBufferPos, szFormat, argsTry);
+    int nLen =
+        _vsnprintf(reinterpret_cast<char*>(m_pBuffer + m_nBufferPos), m_nBufferSize - m_nBufferPos, szFormat, argsTry);
     va_end(argsTry);
     if (nLen < 0)
     {
@@ -263,8 +259,8 @@ bool CCQuillTrace::BufferAppendV(const char* szFormat, va_list args)
         if (!BufferGrow(static_cast<size_t>(nNeeded)))
             return false;
         va_copy(argsTry, args);
-        nLen = _vsnprintf(reinterpret_cast<char*>(m_pBuffer + m_nBufferPos),
-                          m_nBufferSize - m_nBufferPos, szFormat, argsTry);
+        nLen = _vsnprintf(reinterpret_cast<char*>(m_pBuffer + m_nBufferPos), m_nBufferSize - m_nBufferPos, szFormat,
+                          argsTry);
         va_end(argsTry);
     }
     m_nBufferPos += static_cast<uint64_t>(nLen);

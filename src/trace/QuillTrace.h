@@ -25,21 +25,19 @@ class CCQuillTrace final
 public:
     // keyTemplate: registry key below baseKey ("%ModuleName%\%ModuleVersion%");
     // flags: construction flags; lockPrefix: start of the trace lock's name.
-    CCQuillTrace(const char* szKeyTemplate, unsigned nFlags, const char* szLockPrefix,
-                 const char* szBaseKey);
+    CCQuillTrace(const char* szKeyTemplate, unsigned nFlags, const char* szLockPrefix, const char* szBaseKey);
     ~CCQuillTrace();
     CCQuillTrace(const CCQuillTrace&) = delete;
     CCQuillTrace& operator=(const CCQuillTrace&) = delete;
 
     // Slot 0: adopts the settings of the main executable's trace object
     // when that one is already tracing; else publishes this object.
-    virtual bool AttachToHost(const char* szExportName, CCQuillTrace* pSelf,
-                              CCQuillTrace** ppExportVariable);
+    virtual bool AttachToHost(const char* szExportName, CCQuillTrace* pSelf, CCQuillTrace** ppExportVariable);
     // Slot 1: reads the configuration from HKEY_LOCAL_MACHINE\baseKey+keyTemplate.
     virtual void Configure(const char* szKeyTemplate, unsigned nFlags, const char* szBaseKey);
 
-    void Trace(unsigned nLevel, const char* szFunction, const char* szLabel, const char* szText,
-               const char* szFormat, ...);
+    void Trace(unsigned nLevel, const char* szFunction, const char* szLabel, const char* szText, const char* szFormat,
+               ...);
     void TraceBuildInfo(unsigned nLevel, const char* szFunction, const char* szLabel);
 
     // Base address of the module that holds the trace code.
@@ -79,8 +77,8 @@ private:
     bool LevelLock(unsigned nLevel);
     void LockCreate();
     void LockRelease();
-    bool RecordFormat(unsigned nLevel, const char* szFunction, const char* szLabel,
-                      const char* szText, const char* szFormat, va_list args);
+    bool RecordFormat(unsigned nLevel, const char* szFunction, const char* szLabel, const char* szText,
+                      const char* szFormat, va_list args);
     void RecordEnd();
     bool BufferAppend(const char* szFormat, ...);
     bool BufferAppendV(const char* szFormat, va_list args);

@@ -29,8 +29,8 @@ bool RegDwordRead(HKEY hRoot, const char* szPath, const char* szName, DWORD& dwO
     DWORD dwType = 0;
     DWORD dwValue = 0;
     DWORD dwSize = sizeof(dwValue);
-    if (RegQueryValueExA(key.get(), szName, nullptr, &dwType, reinterpret_cast<BYTE*>(&dwValue),
-                         &dwSize) == ERROR_SUCCESS &&
+    if (RegQueryValueExA(key.get(), szName, nullptr, &dwType, reinterpret_cast<BYTE*>(&dwValue), &dwSize) ==
+            ERROR_SUCCESS &&
         dwType == REG_DWORD && dwSize == sizeof(dwValue))
     {
         dwOut = dwValue;
@@ -41,8 +41,8 @@ bool RegDwordRead(HKEY hRoot, const char* szPath, const char* szName, DWORD& dwO
 }
 
 // A REG_SZ value cut to nCapacity bytes with its zero; otherwise szDefault.
-bool RegStringRead(HKEY hRoot, const char* szPath, const char* szName, char* szOut,
-                   size_t nCapacity, const char* szDefault)
+bool RegStringRead(HKEY hRoot, const char* szPath, const char* szName, char* szOut, size_t nCapacity,
+                   const char* szDefault)
 {
     CCUniqueHKey key;
     if (RegOpenKeyExA(hRoot, szPath, 0, KEY_READ, key.put()) != ERROR_SUCCESS)
@@ -55,8 +55,8 @@ bool RegStringRead(HKEY hRoot, const char* szPath, const char* szName, char* szO
         // One byte more than asked for, so that a value stored without its
         // zero still ends in one.
         std::vector<char> value(dwSize + 1, '\0');
-        fFound = RegQueryValueExA(key.get(), szName, nullptr, &dwType,
-                                  reinterpret_cast<BYTE*>(value.data()), &dwSize) == ERROR_SUCCESS &&
+        fFound = RegQueryValueExA(key.get(), szName, nullptr, &dwType, reinterpret_cast<BYTE*>(value.data()),
+                                  &dwSize) == ERROR_SUCCESS &&
                  dwType == REG_SZ;
         if (fFound)
             strncpy(szOut, value.data(), nCapacity - 1);
@@ -69,10 +69,15 @@ bool RegStringRead(HKEY hRoot, const char* szPath, const char* szName, char* szO
 
 // Copies a key template, replacing %ModuleName% and %ModuleVersion%; "%%" is
 // one "%", unknown or unclosed names vanish. The output is cut to fit.
-void KeyTemplateExpand(const char* szTemplate, const char* szModuleName, const char* szVersion,
-                       char* szOut, size_t nCapacity)
+void KeyTemplateExpand(const char* szTemplate, const char* szModuleName, const char* szVersion, char* szOut,
+                       size_t nCapacity)
 {
-    enum EState { eCopying, ePercent, eName } eState = eCopying;
+    enum EState
+    {
+        eCopying,
+        ePercent,
+        eName
+    } eState = eCopying;
     size_t nOut = 0;
     auto put = [&](const char* szText, size_t nLen) {
         for (size_t i = 0; i < nLen && nOut + 1 < nCapacity; ++i)
@@ -249,8 +254,8 @@ void CCQuillTrace::FileNameTokens()
         if (!pFound)
             continue;
         wchar_t szResult[MAX_PATH];
-        _snwprintf(szResult, MAX_PATH, L"%.*s%04u%s", static_cast<int>(pFound - m_pszFileName),
-                   m_pszFileName, static_cast<unsigned>(token.dwId), pFound + wcslen(token.szToken));
+        _snwprintf(szResult, MAX_PATH, L"%.*s%04u%s", static_cast<int>(pFound - m_pszFileName), m_pszFileName,
+                   static_cast<unsigned>(token.dwId), pFound + wcslen(token.szToken));
         szResult[MAX_PATH - 1] = L'\0';
         wcscpy(m_pszFileName, szResult);
     }

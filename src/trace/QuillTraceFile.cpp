@@ -206,8 +206,7 @@ void CCQuillTrace::FallbackWrite(const char* szFormat, ...)
     va_end(args);
     if (nLen < 0)
         return;
-    PayloadAppend(CPayload{reinterpret_cast<const uint8_t*>(szRecord), static_cast<size_t>(nLen),
-                           nullptr, 0});
+    PayloadAppend(CPayload{reinterpret_cast<const uint8_t*>(szRecord), static_cast<size_t>(nLen), nullptr, 0});
 }
 
 // A new file holding only the byte-order mark; the limits start over.

@@ -37,9 +37,8 @@ TEST_P(TokenizeTest, HandsEachParameterOnce)
 
 INSTANTIATE_TEST_SUITE_P(
     Parameters, TokenizeTest,
-    testing::Values(CTokenizeCase{{}, {}}, CTokenizeCase{{"/UPD"}, {"UPD|1|1"}},
-                    CTokenizeCase{{"-o=x"}, {"o=x|1|1"}}, CTokenizeCase{{"UPD"}, {"UPD|0|1"}},
-                    CTokenizeCase{{"/"}, {"|1|1"}}, CTokenizeCase{{""}, {"|0|1"}},
+    testing::Values(CTokenizeCase{{}, {}}, CTokenizeCase{{"/UPD"}, {"UPD|1|1"}}, CTokenizeCase{{"-o=x"}, {"o=x|1|1"}},
+                    CTokenizeCase{{"UPD"}, {"UPD|0|1"}}, CTokenizeCase{{"/"}, {"|1|1"}}, CTokenizeCase{{""}, {"|0|1"}},
                     // only the first switch character goes; no other character starts a switch
                     CTokenizeCase{{"//x", "\\y", "+z", "-/w"}, {"/x|1|0", "\\y|0|0", "+z|0|0", "/w|1|1"}}));
 

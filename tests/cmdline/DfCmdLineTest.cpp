@@ -38,19 +38,17 @@ INSTANTIATE_TEST_SUITE_P(
         CTokenCase{{"/NoReboot"}, "eNoReboot"}, CTokenCase{{"/nrb"}, "eNoReboot"},
         CTokenCase{{"/archive"}, "<unknown>"}, CTokenCase{{"/AR"}, "<unknown>"},
         CTokenCase{{"/overwrite"}, "eOverwrite"}, CTokenCase{{"/OV"}, "eOverwrite"},
-        CTokenCase{{"/logfile=a"}, "eLogfile"}, CTokenCase{{"/LF=a"}, "eLogfile"},
-        CTokenCase{{"/logfile"}, "eLogfile"}, CTokenCase{{"/lf"}, "eLogfile"},
-        CTokenCase{{"/checkupdatefileex"}, "eCheckUpdateFileEx"}, CTokenCase{{"/CHKEX"}, "eCheckUpdateFileEx"},
-        CTokenCase{{"/checkupdatefile"}, "eCheckUpdateFile"}, CTokenCase{{"/chk"}, "eCheckUpdateFile"},
-        CTokenCase{{"/waithandlerend", "/WHE"}, "eWaitHandlerEnd"},
-        CTokenCase{{"/quickhandlerend", "/qhe"}, "eQuickHandlerEnd"},
-        CTokenCase{{"/IgnoreAC"}, "eIgnoreAc"}, CTokenCase{{"/iac"}, "eIgnoreAc"},
-        CTokenCase{{"/overrideacchecks"}, "eOverrideAcChecks"},
+        CTokenCase{{"/logfile=a"}, "eLogfile"}, CTokenCase{{"/LF=a"}, "eLogfile"}, CTokenCase{{"/logfile"}, "eLogfile"},
+        CTokenCase{{"/lf"}, "eLogfile"}, CTokenCase{{"/checkupdatefileex"}, "eCheckUpdateFileEx"},
+        CTokenCase{{"/CHKEX"}, "eCheckUpdateFileEx"}, CTokenCase{{"/checkupdatefile"}, "eCheckUpdateFile"},
+        CTokenCase{{"/chk"}, "eCheckUpdateFile"}, CTokenCase{{"/waithandlerend", "/WHE"}, "eWaitHandlerEnd"},
+        CTokenCase{{"/quickhandlerend", "/qhe"}, "eQuickHandlerEnd"}, CTokenCase{{"/IgnoreAC"}, "eIgnoreAc"},
+        CTokenCase{{"/iac"}, "eIgnoreAc"}, CTokenCase{{"/overrideacchecks"}, "eOverrideAcChecks"},
         CTokenCase{{"/extendedstatus"}, "eExtendedStatus"}, CTokenCase{{"/ESTAT"}, "eExtendedStatus"},
-        CTokenCase{{"/Warn=Off"}, "eWarningOff"}, CTokenCase{{"/w"}, "eWarningOff"},
-        CTokenCase{{"/silent"}, "eSilent"}, CTokenCase{{"/S"}, "eSilent"},
-        CTokenCase{{"/dfxrf=r.xml"}, "eDfxResponseFile"}, CTokenCase{{"/O=x.bup"}, "eObjectFile"},
-        CTokenCase{{"/workingdirectory=c:\\w"}, "eWorkingDirectory"}, CTokenCase{{"/WD=c:\\w"}, "eWorkingDirectory"},
+        CTokenCase{{"/Warn=Off"}, "eWarningOff"}, CTokenCase{{"/w"}, "eWarningOff"}, CTokenCase{{"/silent"}, "eSilent"},
+        CTokenCase{{"/S"}, "eSilent"}, CTokenCase{{"/dfxrf=r.xml"}, "eDfxResponseFile"},
+        CTokenCase{{"/O=x.bup"}, "eObjectFile"}, CTokenCase{{"/workingdirectory=c:\\w"}, "eWorkingDirectory"},
+        CTokenCase{{"/WD=c:\\w"}, "eWorkingDirectory"},
         CTokenCase{{"/battpercent=highrisk"}, "eBatPercent eBatPercentHighRisk"},
         CTokenCase{{"/BPC=HighRisk"}, "eBatPercent eBatPercentHighRisk"},
         CTokenCase{{"/battpercent=50"}, "eBatPercent"}, CTokenCase{{"/bpc=50"}, "eBatPercent"},
@@ -65,14 +63,14 @@ INSTANTIATE_TEST_SUITE_P(
 // parsing goes on after an error.
 INSTANTIATE_TEST_SUITE_P(
     Refused, DfKeywordTest,
-    testing::Values(
-        CTokenCase{{"/updat"}, "eError"}, CTokenCase{{"/updatex"}, "eError"}, CTokenCase{{"/pwd"}, "eError"},
-        CTokenCase{{"/o"}, "eError"}, CTokenCase{{"/warningoff"}, "eError"}, CTokenCase{{"/warn=on"}, "eError"},
-        CTokenCase{{"/info=1"}, "eError"}, CTokenCase{{"/"}, "eError"}, CTokenCase{{"x.bup"}, "eError"},
-        CTokenCase{{"/bpc=highrisk2"}, "eError eBatPercent"}, CTokenCase{{"/bpc=-5"}, "eError eBatPercent"},
-        CTokenCase{{"/bpc= 5"}, "eError eBatPercent"}, CTokenCase{{"/bpc=50%"}, "eError eBatPercent"},
-        CTokenCase{{"/bpc=101"}, "eError eBatPercent"}, CTokenCase{{"/lc=maybe"}, "eError eLocalCache"},
-        CTokenCase{{"/x", "/UPD", "y", "/frb"}, "eError eUpdate eForceReboot"}));
+    testing::Values(CTokenCase{{"/updat"}, "eError"}, CTokenCase{{"/updatex"}, "eError"},
+                    CTokenCase{{"/pwd"}, "eError"}, CTokenCase{{"/o"}, "eError"}, CTokenCase{{"/warningoff"}, "eError"},
+                    CTokenCase{{"/warn=on"}, "eError"}, CTokenCase{{"/info=1"}, "eError"}, CTokenCase{{"/"}, "eError"},
+                    CTokenCase{{"x.bup"}, "eError"}, CTokenCase{{"/bpc=highrisk2"}, "eError eBatPercent"},
+                    CTokenCase{{"/bpc=-5"}, "eError eBatPercent"}, CTokenCase{{"/bpc= 5"}, "eError eBatPercent"},
+                    CTokenCase{{"/bpc=50%"}, "eError eBatPercent"}, CTokenCase{{"/bpc=101"}, "eError eBatPercent"},
+                    CTokenCase{{"/lc=maybe"}, "eError eLocalCache"},
+                    CTokenCase{{"/x", "/UPD", "y", "/frb"}, "eError eUpdate eForceReboot"}));
 
 struct CTextValueCase
 {
@@ -146,20 +144,20 @@ TEST_P(DfNumberTest, ReadsTheNumber)
     EXPECT_EQ(cmd.*GetParam().pnField, GetParam().nValue);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, DfNumberTest,
-    testing::Values(CNumberCase{{}, &CDfCmdLine::m_nBatPercent, 20},
-                    CNumberCase{{"/bpc=007"}, &CDfCmdLine::m_nBatPercent, 7},
-                    CNumberCase{{"/bpc="}, &CDfCmdLine::m_nBatPercent, 0},
-                    CNumberCase{{"/bpc=highrisk"}, &CDfCmdLine::m_nBatPercent, 0},
-                    CNumberCase{{"/bpc=101"}, &CDfCmdLine::m_nBatPercent, 101},  // refused, but kept
-                    CNumberCase{{"/bpc=30", "/bpc=-5"}, &CDfCmdLine::m_nBatPercent, 30},
-                    CNumberCase{{}, &CDfCmdLine::m_nClientMessageLevel, 10},
-                    CNumberCase{{"/CML= -3x"}, &CDfCmdLine::m_nClientMessageLevel, -3},
-                    CNumberCase{{"/cml=abc"}, &CDfCmdLine::m_nClientMessageLevel, 0},
-                    CNumberCase{{}, &CDfCmdLine::m_nLocalCache, 0},
-                    CNumberCase{{"/lc=ON"}, &CDfCmdLine::m_nLocalCache, 1},
-                    CNumberCase{{"/localcache=off"}, &CDfCmdLine::m_nLocalCache, 2},
-                    CNumberCase{{"/lc=Auto"}, &CDfCmdLine::m_nLocalCache, 3},
-                    CNumberCase{{"/lc=on", "/lc=maybe"}, &CDfCmdLine::m_nLocalCache, 1}));
+INSTANTIATE_TEST_SUITE_P(Values, DfNumberTest,
+                         testing::Values(CNumberCase{{}, &CDfCmdLine::m_nBatPercent, 20},
+                                         CNumberCase{{"/bpc=007"}, &CDfCmdLine::m_nBatPercent, 7},
+                                         CNumberCase{{"/bpc="}, &CDfCmdLine::m_nBatPercent, 0},
+                                         CNumberCase{{"/bpc=highrisk"}, &CDfCmdLine::m_nBatPercent, 0},
+                                         CNumberCase{
+                                             {"/bpc=101"}, &CDfCmdLine::m_nBatPercent, 101},  // refused, but kept
+                                         CNumberCase{{"/bpc=30", "/bpc=-5"}, &CDfCmdLine::m_nBatPercent, 30},
+                                         CNumberCase{{}, &CDfCmdLine::m_nClientMessageLevel, 10},
+                                         CNumberCase{{"/CML= -3x"}, &CDfCmdLine::m_nClientMessageLevel, -3},
+                                         CNumberCase{{"/cml=abc"}, &CDfCmdLine::m_nClientMessageLevel, 0},
+                                         CNumberCase{{}, &CDfCmdLine::m_nLocalCache, 0},
+                                         CNumberCase{{"/lc=ON"}, &CDfCmdLine::m_nLocalCache, 1},
+                                         CNumberCase{{"/localcache=off"}, &CDfCmdLine::m_nLocalCache, 2},
+                                         CNumberCase{{"/lc=Auto"}, &CDfCmdLine::m_nLocalCache, 3},
+                                         CNumberCase{{"/lc=on", "/lc=maybe"}, &CDfCmdLine::m_nLocalCache, 1}));
 }  // namespace

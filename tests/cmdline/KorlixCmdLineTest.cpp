@@ -35,13 +35,13 @@ TEST_P(FrontEndParseTest, SortsFrontEndAndEngineOptions)
     EXPECT_EQ(cmd.m_csLogFile, GetParam().csLogFile);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    FrontEnd, FrontEndParseTest,
-    testing::Values(CFrontEndCase{{"/?"}, "H", ""}, CFrontEndCase{{"/h"}, "H", ""},
-                    CFrontEndCase{{"/HELP"}, "H", ""}, CFrontEndCase{{"-help"}, "H", ""},
-                    CFrontEndCase{{"/E"}, "E", ""}, CFrontEndCase{{"/e"}, "E", ""}, CFrontEndCase{{"/S"}, "Q", ""},
-                    CFrontEndCase{{"/Syntax"}, "S", ""}, CFrontEndCase{{"/INSTANT"}, "I", ""},
-                    CFrontEndCase{{"/UPD", "/O=x.bup", "/s"}, "Q", "eObjectFile eUpdate"}));
+INSTANTIATE_TEST_SUITE_P(FrontEnd, FrontEndParseTest,
+                         testing::Values(CFrontEndCase{{"/?"}, "H", ""}, CFrontEndCase{{"/h"}, "H", ""},
+                                         CFrontEndCase{{"/HELP"}, "H", ""}, CFrontEndCase{{"-help"}, "H", ""},
+                                         CFrontEndCase{{"/E"}, "E", ""}, CFrontEndCase{{"/e"}, "E", ""},
+                                         CFrontEndCase{{"/S"}, "Q", ""}, CFrontEndCase{{"/Syntax"}, "S", ""},
+                                         CFrontEndCase{{"/INSTANT"}, "I", ""},
+                                         CFrontEndCase{{"/UPD", "/O=x.bup", "/s"}, "Q", "eObjectFile eUpdate"}));
 
 INSTANTIATE_TEST_SUITE_P(
     EngineOptions, FrontEndParseTest,
@@ -56,11 +56,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Options reserved for other callers of the engine and near misses of the
 // front-end switches; CommandLineRunTest runs the other refused ones.
-INSTANTIATE_TEST_SUITE_P(
-    Refused, FrontEndParseTest,
-    testing::Values(CFrontEndCase{{"/chkex"}, "", "eError"}, CFrontEndCase{{"/CheckUpdateFile"}, "", "eError"},
-                    CFrontEndCase{{"?"}, "", "eError"}, CFrontEndCase{{"/helpme"}, "", "eError"},
-                    CFrontEndCase{{"/lang"}, "", "eError"}));
+INSTANTIATE_TEST_SUITE_P(Refused, FrontEndParseTest,
+                         testing::Values(CFrontEndCase{{"/chkex"}, "", "eError"},
+                                         CFrontEndCase{{"/CheckUpdateFile"}, "", "eError"},
+                                         CFrontEndCase{{"?"}, "", "eError"}, CFrontEndCase{{"/helpme"}, "", "eError"},
+                                         CFrontEndCase{{"/lang"}, "", "eError"}));
 
 using FrontEndCheckTest = testing::TestWithParam<CCheckCase>;
 

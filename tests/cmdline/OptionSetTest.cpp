@@ -24,8 +24,7 @@ TEST(OptionSet, ExtractsWhatIsNotAllowed)
     EXPECT_EQ(COptionSet().ExtractOptionsOutside({eUpdate}, outside), 0);
     EXPECT_EQ(OptionsText(outside), "");
     EXPECT_EQ(COptionSet({eUpdate, eLogfile}).ExtractOptionsOutside({eUpdate, eLogfile, eSilent}, outside), 0);
-    EXPECT_EQ(COptionSet({eArchive, eError, eUpdate, eLogfile}).ExtractOptionsOutside({eUpdate, eLogfile}, outside),
-              2);
+    EXPECT_EQ(COptionSet({eArchive, eError, eUpdate, eLogfile}).ExtractOptionsOutside({eUpdate, eLogfile}, outside), 2);
     EXPECT_EQ(OptionsText(outside), "eError <unknown>");
 }
 

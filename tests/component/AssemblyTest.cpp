@@ -101,16 +101,16 @@ TEST_F(AssemblyTest, InitializeReadsTheConfigurationFile)
         {"all three", Config(all), true, "F|1.0|Ctx"},
         {"first match counts", Config(all + Setting("FeatureName", "G")), true, "F|1.0|Ctx"},
         {"other elements ignored", Config("<set key=\"FeatureName\" value=\"G\"/>" + all), true, "F|1.0|Ctx"},
-        {"context cut to 259", Config(Setting("FeatureName", "F") + Setting("FeatureVersion", "1.0") +
-                                      Setting("ContextName", longContext)),
+        {"context cut to 259",
+         Config(Setting("FeatureName", "F") + Setting("FeatureVersion", "1.0") + Setting("ContextName", longContext)),
          true, "F|1.0|" + longContext.substr(0, 259)},
         {"context missing", Config(Setting("FeatureName", "F") + Setting("FeatureVersion", "1.0")), false, "||"},
-        {"empty version", Config(Setting("FeatureName", "F") + Setting("FeatureVersion", "") +
-                                 Setting("ContextName", "Ctx")),
-         false, "||"},
-        {"value missing", Config("<add key=\"FeatureName\"/>" + Setting("FeatureVersion", "1.0") +
-                                 Setting("ContextName", "Ctx")),
-         false, "||"},
+        {"empty version",
+         Config(Setting("FeatureName", "F") + Setting("FeatureVersion", "") + Setting("ContextName", "Ctx")), false,
+         "||"},
+        {"value missing",
+         Config("<add key=\"FeatureName\"/>" + Setting("FeatureVersion", "1.0") + Setting("ContextName", "Ctx")), false,
+         "||"},
     };
     TableWrite(TableXml(Dependency("X.dll", "2.1", "X.1", "X")));
     for (const auto& c : rgCases)
@@ -120,8 +120,7 @@ TEST_F(AssemblyTest, InitializeReadsTheConfigurationFile)
         CCAssembly assembly;
         EXPECT_EQ(assembly.Initialize(), c.fOk);
         EXPECT_EQ(assembly.IsInitialized(), c.fOk);
-        EXPECT_EQ(std::string(assembly.FeatureName()) + "|" + assembly.FeatureVersion() + "|" +
-                      assembly.ContextName(),
+        EXPECT_EQ(std::string(assembly.FeatureName()) + "|" + assembly.FeatureVersion() + "|" + assembly.ContextName(),
                   c.settings);
     }
 }

@@ -42,7 +42,8 @@ std::string Table(const std::string& dependencies, const std::string& moduleVers
     return "<dependencyTable><feature name=\"KorlixTest\" version=\"9.9\"" +
            (rootFolder.empty() ? "" : " rootFolder=\"" + rootFolder + "\"") +
            "><context name=\"Test\"><assemblyIdentity name=\"Korlix.exe\" version=\"" + moduleVersion +
-           "\"><dependencies>" + dependencies + "</dependencies></assemblyIdentity></context></feature>"
+           "\"><dependencies>" + dependencies +
+           "</dependencies></assemblyIdentity></context></feature>"
            "</dependencyTable>";
 }
 
@@ -128,19 +129,29 @@ TEST_F(ComponentRunTest, InstalledProgramAndRegistryValues)
         DWORD dwExitCode;
         std::vector<std::string> traced;
     } rgCases[] = {
-        {"installed", nullptr, "", 0,
-         {g_engineTableLine,
-          "\tCoCreateInstance\tLeave\tMethod CoCreateInstance has been called\thr: 0x00000000, '"}},
-        {"no table folder", "DependencyTables", "", 2,
+        {"installed",
+         nullptr,
+         "",
+         0,
+         {g_engineTableLine, "\tCoCreateInstance\tLeave\tMethod CoCreateInstance has been called\thr: 0x00000000, '"}},
+        {"no table folder",
+         "DependencyTables",
+         "",
+         2,
          {"\tError accessing registry for getting deptables path\tError: 2",
           "\tInitializeDependencyTablesPath failed\t", "\tInitializeCommon failed\t", g_szInitFailed}},
-        {"table folder without the table", "DependencyTables", emptyTables.Path(), 2,
-         {"\tError loading dependency table, trying legacy TMC..\tpath='" +
-              emptyTables.File("BiosManagement_6.22.xml"),
+        {"table folder without the table",
+         "DependencyTables",
+         emptyTables.Path(),
+         2,
+         {"\tError loading dependency table, trying legacy TMC..\tpath='" + emptyTables.File("BiosManagement_6.22.xml"),
           "\tError loading dependency table\tpath='C:\\Program Files\\Common Files\\Tervane Morlund "
           "Computers\\DependencyTables\\BiosManagement_6.22.xml'",
           g_szInitFailed}},
-        {"no component root", "ComponentRoot", "", 0,
+        {"no component root",
+         "ComponentRoot",
+         "",
+         0,
          {"\tError accessing registry for getting GAC root\tError: 2", "', Path='\\DiDEreve.dll\\"}},
     };
     for (const auto& c : rgCases)
@@ -170,22 +181,40 @@ TEST_F(ComponentRunTest, ConfigurationAndTableOfACopy)
         std::vector<std::string> traced;
     } rgCases[] = {
         {"no configuration file", "", Table(Engine()), 2, {g_szLoadFailed, g_szInitFailed}},
-        {"malformed configuration", "<configuration>\n<appSettings>\n", Table(Engine()), 2,
+        {"malformed configuration",
+         "<configuration>\n<appSettings>\n",
+         Table(Engine()),
+         2,
          {g_szLoadFailed, g_szInitFailed}},
-        {"context name missing", Config(""), Table(Engine()), 2,
+        {"context name missing",
+         Config(""),
+         Table(Engine()),
+         2,
          {"\tError accessing config xml file, one or more values empty.\tfile: <config>\r\n", g_szInitFailed}},
-        {"no table", Config(), "", 2,
+        {"no table",
+         Config(),
+         "",
+         2,
          {"\tError loading dependency table, trying legacy TMC..\tpath='" + g_tables + "\\KorlixTest_9.9.xml'",
           g_szInitFailed}},
-        {"other context", Config("Elsewhere"), Table(Engine()), 2,
+        {"other context",
+         Config("Elsewhere"),
+         Table(Engine()),
+         2,
          {"\tAssemblyIdentity node not found for current assembly.\tContextName: Elsewhere, AssemblyIdentity: "
           "Korlix.exe, Version: 6.22.89.0",
           "\tDEPENDENCY TABLE is empty!\t", "\tProgId not found in dep table\t\r\n",
           "\tCLSIDFromProgId returned an error!\thr: 0x80040111, '", notListed}},
-        {"engine not listed", Config(), Table("<assemblyIdentity name=\"Helper.dll\" version=\"1.0\"/>"), 2,
+        {"engine not listed",
+         Config(),
+         Table("<assemblyIdentity name=\"Helper.dll\" version=\"1.0\"/>"),
+         2,
          {"DEPENDENCY TABLE\t\r\nName='Helper.dll', Version='1.0', VersionIndependentProgID='', Path='", notListed}},
         {"exact program version", Config(), Table(Engine(), "6.22.89.0"), 0, {}},
-        {"root folder of the feature", Config(), Table(Engine(), "*", "%ProgramFiles%\\Elsewhere\\"), 0,
+        {"root folder of the feature",
+         Config(),
+         Table(Engine(), "*", "%ProgramFiles%\\Elsewhere\\"),
+         0,
          {"', Path='C:\\Program Files\\Elsewhere\\DiDEreve.dll\\" + g_engineVersion + "\\DiDEreve.dll'"}},
     };
     for (const auto& c : rgCases)

@@ -58,19 +58,18 @@ TEST_P(SingleDesTest, EqualKeysGiveSingleDes)
     EXPECT_EQ(result.output.substr(0, 16), c.szCipher);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    KnownAnswers, SingleDesTest,
-    testing::Values(CBlockCase{"133457799BBCDFF1", "0123456789ABCDEF", "85E813540F0AB405"},
-                    CBlockCase{"0E329232EA6D0D73", "8787878787878787", "0000000000000000"},
-                    CBlockCase{"0123456789ABCDEF", "4E6F772069732074", "3FA40E8A984D4815"},
-                    CBlockCase{"0101010101010101", "8000000000000000", "95F8A5E5DD31D900"},
-                    CBlockCase{"8001010101010101", "0000000000000000", "95A8D72813DAA94D"},
-                    CBlockCase{"7CA110454A1A6E57", "01A1D6D039776742", "690F5B0D9A26939B"},
-                    CBlockCase{"0101010101010101", "0000000000000000", "8CA64DE9C1B123A7"},
-                    CBlockCase{"FFFFFFFFFFFFFFFF", "FFFFFFFFFFFFFFFF", "7359B2163E4EDC58"},
-                    CBlockCase{"3000000000000000", "1000000000000001", "958E6E627A05557B"},
-                    // Parity bits are ignored: this is the first key with every low bit flipped.
-                    CBlockCase{"123556789ABDDEF0", "0123456789ABCDEF", "85E813540F0AB405"}));
+INSTANTIATE_TEST_SUITE_P(KnownAnswers, SingleDesTest,
+                         testing::Values(CBlockCase{"133457799BBCDFF1", "0123456789ABCDEF", "85E813540F0AB405"},
+                                         CBlockCase{"0E329232EA6D0D73", "8787878787878787", "0000000000000000"},
+                                         CBlockCase{"0123456789ABCDEF", "4E6F772069732074", "3FA40E8A984D4815"},
+                                         CBlockCase{"0101010101010101", "8000000000000000", "95F8A5E5DD31D900"},
+                                         CBlockCase{"8001010101010101", "0000000000000000", "95A8D72813DAA94D"},
+                                         CBlockCase{"7CA110454A1A6E57", "01A1D6D039776742", "690F5B0D9A26939B"},
+                                         CBlockCase{"0101010101010101", "0000000000000000", "8CA64DE9C1B123A7"},
+                                         CBlockCase{"FFFFFFFFFFFFFFFF", "FFFFFFFFFFFFFFFF", "7359B2163E4EDC58"},
+                                         CBlockCase{"3000000000000000", "1000000000000001", "958E6E627A05557B"},
+                                         // Parity bits are ignored: this is the first key with every low bit flipped.
+                                         CBlockCase{"123556789ABDDEF0", "0123456789ABCDEF", "85E813540F0AB405"}));
 
 struct CPaddedCase
 {
@@ -97,24 +96,24 @@ constexpr uint8_t g_bMac = CDes::eModeCipherMac;
 
 INSTANTIATE_TEST_SUITE_P(
     KnownAnswers, PaddedInputTest,
-    testing::Values(
-        CPaddedCase{"CipherThreeBlocks", g_bCipher, g_szTripleKey, g_szFox,
-                    "A826FD8CE53B855FCCE21C8112256FE668D5C05DD9B6B9006529C3F0E679EF74"},
-        CPaddedCase{"CipherEmpty", g_bCipher, g_szTripleKey, "", "6529C3F0E679EF74"},
-        CPaddedCase{"CipherSevenBytes", g_bCipher, g_szTripleKey, "31323334353637", "194DA75E13DA3921"},
-        CPaddedCase{"CipherOneFullBlock", g_bCipher, g_szTripleKey, "0000000000000000",
-                    "4EBA739C998BCB606529C3F0E679EF74"},
-        // Single DES of the zero block and of the padding block 80 00 ... 00.
-        CPaddedCase{"CipherPaddingBlock", g_bCipher, "010101010101010101010101010101010101010101010101",
-                    "0000000000000000", "8CA64DE9C1B123A795F8A5E5DD31D900"},
-        // Key bytes behind the first 24 do not count.
-        CPaddedCase{"CipherLongerKey", g_bCipher,
-                    "0123456789ABCDEF23456789ABCDEF01456789ABCDEF0123FFFFFFFFFFFFFFFF", "", "6529C3F0E679EF74"},
-        // The MAC of one block is its triple-DES ciphertext; longer inputs are chained under K1.
-        CPaddedCase{"MacEmpty", g_bMac, g_szTripleKey, "", "6529C3F0E679EF74"},
-        CPaddedCase{"MacSevenBytes", g_bMac, g_szTripleKey, "31323334353637", "194DA75E13DA3921"},
-        CPaddedCase{"MacOneFullBlock", g_bMac, g_szTripleKey, "0000000000000000", "4A0908881D5679A4"},
-        CPaddedCase{"MacThreeBlocks", g_bMac, g_szTripleKey, g_szFox, "83A9D72BFAE16C7C"}),
+    testing::Values(CPaddedCase{"CipherThreeBlocks", g_bCipher, g_szTripleKey, g_szFox,
+                                "A826FD8CE53B855FCCE21C8112256FE668D5C05DD9B6B9006529C3F0E679EF74"},
+                    CPaddedCase{"CipherEmpty", g_bCipher, g_szTripleKey, "", "6529C3F0E679EF74"},
+                    CPaddedCase{"CipherSevenBytes", g_bCipher, g_szTripleKey, "31323334353637", "194DA75E13DA3921"},
+                    CPaddedCase{"CipherOneFullBlock", g_bCipher, g_szTripleKey, "0000000000000000",
+                                "4EBA739C998BCB606529C3F0E679EF74"},
+                    // Single DES of the zero block and of the padding block 80 00 ... 00.
+                    CPaddedCase{"CipherPaddingBlock", g_bCipher, "010101010101010101010101010101010101010101010101",
+                                "0000000000000000", "8CA64DE9C1B123A795F8A5E5DD31D900"},
+                    // Key bytes behind the first 24 do not count.
+                    CPaddedCase{"CipherLongerKey", g_bCipher,
+                                "0123456789ABCDEF23456789ABCDEF01456789ABCDEF0123FFFFFFFFFFFFFFFF", "",
+                                "6529C3F0E679EF74"},
+                    // The MAC of one block is its triple-DES ciphertext; longer inputs are chained under K1.
+                    CPaddedCase{"MacEmpty", g_bMac, g_szTripleKey, "", "6529C3F0E679EF74"},
+                    CPaddedCase{"MacSevenBytes", g_bMac, g_szTripleKey, "31323334353637", "194DA75E13DA3921"},
+                    CPaddedCase{"MacOneFullBlock", g_bMac, g_szTripleKey, "0000000000000000", "4A0908881D5679A4"},
+                    CPaddedCase{"MacThreeBlocks", g_bMac, g_szTripleKey, g_szFox, "83A9D72BFAE16C7C"}),
     [](const testing::TestParamInfo<CPaddedCase>& info) { return std::string(info.param.szName); });
 
 TEST(Mac, StartsTheChainFromTheInitialisationVector)
@@ -159,8 +158,7 @@ INSTANTIATE_TEST_SUITE_P(
     Requests, RefusedTest,
     testing::Values(CRefusedCase{"HostObject", "", 0, CDes::eEncipher},
                     CRefusedCase{"Decipher", g_szTripleKey, CDes::eModeCipher, CDes::eDecipher},
-                    CRefusedCase{"ShortKey", "0123456789ABCDEF23456789ABCDEF01", CDes::eModeCipher,
-                                 CDes::eEncipher},
+                    CRefusedCase{"ShortKey", "0123456789ABCDEF23456789ABCDEF01", CDes::eModeCipher, CDes::eEncipher},
                     CRefusedCase{"SingleDesMode", g_szTripleKey, 0x92, CDes::eEncipher},
                     CRefusedCase{"NoPadding", g_szTripleKey, 0xC2, CDes::eEncipher}),
     [](const testing::TestParamInfo<CRefusedCase>& info) { return std::string(info.param.szName); });

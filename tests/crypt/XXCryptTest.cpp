@@ -63,17 +63,16 @@ TEST_P(DeriveKeyTest, KeyFromTheSelectorsLowBits)
     EXPECT_EQ(key[c.nLength], 0xEE);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Lengths, DeriveKeyTest,
-    testing::Values(CDeriveCase{8, 0, "8BE98C1D88560D4A"}, CDeriveCase{8, 1, "35ADA66C10EE8F02"},
-                    CDeriveCase{16, 0, "7F8943526C3B7AECF460CF4FE46D77A6"},
-                    CDeriveCase{16, 3, "67E277CD3B188896F800B4305B92DFEE"},
-                    CDeriveCase{24, 0, "72D3F113CDA2F642143A3036310A5D38ED004D3874FEA630"},
-                    CDeriveCase{24, 1, "8D5DC951A0FADA6A1806FD4ECB6B8BB1A0F692737B7FDED9"},
-                    CDeriveCase{24, 2, "18C856500832B631B8B73EE1CFFD6ECF219E01F246F7D81F"},
-                    CDeriveCase{24, 3, "764FAEF57EA37598C3B165F8F50F81D82A1C08F0EB26A338"},
-                    CDeriveCase{24, 0xFD, "8D5DC951A0FADA6A1806FD4ECB6B8BB1A0F692737B7FDED9"},
-                    CDeriveCase{8, 0x80, "8BE98C1D88560D4A"}));
+INSTANTIATE_TEST_SUITE_P(Lengths, DeriveKeyTest,
+                         testing::Values(CDeriveCase{8, 0, "8BE98C1D88560D4A"}, CDeriveCase{8, 1, "35ADA66C10EE8F02"},
+                                         CDeriveCase{16, 0, "7F8943526C3B7AECF460CF4FE46D77A6"},
+                                         CDeriveCase{16, 3, "67E277CD3B188896F800B4305B92DFEE"},
+                                         CDeriveCase{24, 0, "72D3F113CDA2F642143A3036310A5D38ED004D3874FEA630"},
+                                         CDeriveCase{24, 1, "8D5DC951A0FADA6A1806FD4ECB6B8BB1A0F692737B7FDED9"},
+                                         CDeriveCase{24, 2, "18C856500832B631B8B73EE1CFFD6ECF219E01F246F7D81F"},
+                                         CDeriveCase{24, 3, "764FAEF57EA37598C3B165F8F50F81D82A1C08F0EB26A338"},
+                                         CDeriveCase{24, 0xFD, "8D5DC951A0FADA6A1806FD4ECB6B8BB1A0F692737B7FDED9"},
+                                         CDeriveCase{8, 0x80, "8BE98C1D88560D4A"}));
 
 struct CStatusCase
 {
@@ -102,16 +101,17 @@ TEST_P(KeyStatusTest, RefusedArgumentsWriteNothing)
     EXPECT_EQ(key, std::vector<uint8_t>(32, 0xEE));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Arguments, KeyStatusTest,
-    testing::Values(CStatusCase{"NoKey", false, true, 24, g_dwInvalidArgument},
-                    CStatusCase{"NoSelector", true, false, 24, g_dwInvalidArgument},
-                    CStatusCase{"LengthZero", true, true, 0, g_dwInvalidArgument},
-                    CStatusCase{"NegativeLength", true, true, -8, g_dwInvalidArgument},
-                    CStatusCase{"NotAMultipleOfEight", true, true, 12, g_dwBadLength},
-                    CStatusCase{"SevenBytes", true, true, 7, g_dwBadLength},
-                    CStatusCase{"LongerThanTripleDes", true, true, 32, g_dwBadLength}),
-    [](const testing::TestParamInfo<CStatusCase>& info) { return std::string(info.param.szName); });
+INSTANTIATE_TEST_SUITE_P(Arguments, KeyStatusTest,
+                         testing::Values(CStatusCase{"NoKey", false, true, 24, g_dwInvalidArgument},
+                                         CStatusCase{"NoSelector", true, false, 24, g_dwInvalidArgument},
+                                         CStatusCase{"LengthZero", true, true, 0, g_dwInvalidArgument},
+                                         CStatusCase{"NegativeLength", true, true, -8, g_dwInvalidArgument},
+                                         CStatusCase{"NotAMultipleOfEight", true, true, 12, g_dwBadLength},
+                                         CStatusCase{"SevenBytes", true, true, 7, g_dwBadLength},
+                                         CStatusCase{"LongerThanTripleDes", true, true, 32, g_dwBadLength}),
+                         [](const testing::TestParamInfo<CStatusCase>& info) {
+                             return std::string(info.param.szName);
+                         });
 
 // The selector is the first draw after a seed from the clock.
 TEST(MakeKey, DerivesTheKeyFromAFreshSelector)
@@ -148,23 +148,23 @@ TEST_P(BytesToTextTest, TwoUppercaseDigitsPerByte)
     std::vector<char> text(64, 'x');
     text.back() = '\0';
     int32_t nCapacity = c.nCapacity;
-    EXPECT_EQ(host.BytesToText(bytes.data(), static_cast<int32_t>(bytes.size()), text.data(), &nCapacity,
-                               c.szFormat),
+    EXPECT_EQ(host.BytesToText(bytes.data(), static_cast<int32_t>(bytes.size()), text.data(), &nCapacity, c.szFormat),
               c.fOk);
     EXPECT_EQ(std::string(text.data()).substr(0, strlen(c.szText) + 1),
               c.fOk ? c.szText : std::string(strlen(c.szText) + 1, 'x'));
     EXPECT_EQ(nCapacity, c.nCapacityOut);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Formats, BytesToTextTest,
-    testing::Values(CTextCase{"00ff0a7bc3", "00", 12, true, "00FF0A7BC3", 10},
-                    CTextCase{"00ff0a7bc3", "00", 11, true, "00FF0A7BC3", 10},
-                    CTextCase{"abcdef", "00", 64, true, "ABCDEF", 6}, CTextCase{"", "00", 1, true, "", 0},
-                    // No room for the terminating zero.
-                    CTextCase{"00ff0a7bc3", "00", 10, false, "xxxxxxxxxx", 10},
-                    CTextCase{"00ff", "xx", 64, false, "xxxx", 64}, CTextCase{"00ff", "000", 64, false, "xxxx", 64},
-                    CTextCase{"00ff", "", 64, false, "xxxx", 64}));
+INSTANTIATE_TEST_SUITE_P(Formats, BytesToTextTest,
+                         testing::Values(CTextCase{"00ff0a7bc3", "00", 12, true, "00FF0A7BC3", 10},
+                                         CTextCase{"00ff0a7bc3", "00", 11, true, "00FF0A7BC3", 10},
+                                         CTextCase{"abcdef", "00", 64, true, "ABCDEF", 6},
+                                         CTextCase{"", "00", 1, true, "", 0},
+                                         // No room for the terminating zero.
+                                         CTextCase{"00ff0a7bc3", "00", 10, false, "xxxxxxxxxx", 10},
+                                         CTextCase{"00ff", "xx", 64, false, "xxxx", 64},
+                                         CTextCase{"00ff", "000", 64, false, "xxxx", 64},
+                                         CTextCase{"00ff", "", 64, false, "xxxx", 64}));
 
 struct CRangeCase
 {
@@ -191,8 +191,7 @@ INSTANTIATE_TEST_SUITE_P(Ranges, RandomRangeTest,
                          testing::Values(CRangeCase{0, 255, 1, 0, 255}, CRangeCase{0, 255, 12345, 0, 255},
                                          CRangeCase{10, 13, 7, 10, 13}, CRangeCase{5, 5, 99, 5, 5},
                                          CRangeCase{1000, 1000000, 3, 1000, 1000000},
-                                         CRangeCase{0, 0xFFFFFFFF, 42, 0, 0xFFFFFFFF},
-                                         CRangeCase{20, 10, 8, 0, 1}));
+                                         CRangeCase{0, 0xFFFFFFFF, 42, 0, 0xFFFFFFFF}, CRangeCase{20, 10, 8, 0, 1}));
 
 // Fill seeds from the clock and draws from 0..255 whatever the range was.
 TEST(RandomRange, FillSeedsAndDrawsBytes)

@@ -100,13 +100,13 @@ CLineCase BigText(const char* szArguments, const char* szResource)
     return CLineCase{szArguments, 0, out, "", nullptr};
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ReachTheEngine, CommandLineTableTest,
-    testing::Values(Engine(""), Engine("/UPD"), Engine("-upd"), Engine("/Update"), Quiet("/UPD /S"),
-                    Quiet("/upd -s"), Engine("/UPD /instant", "/UPD"), Engine("/instant /UPD", "/UPD"),
-                    Quiet("/UPD /INSTANT /S", "/UPD /S"), Engine("/UPD /O=B7710.BUP"), Engine("/UPD /O=b7710.bup"),
-                    Engine("/NVU /O=c.nvux"), Engine("/NVRAM /O=c.nvux"), Engine("/PASSWORDS /O=c.nvux"),
-                    Engine("/BOOTORDER /O=c.nvux")));
+INSTANTIATE_TEST_SUITE_P(ReachTheEngine, CommandLineTableTest,
+                         testing::Values(Engine(""), Engine("/UPD"), Engine("-upd"), Engine("/Update"),
+                                         Quiet("/UPD /S"), Quiet("/upd -s"), Engine("/UPD /instant", "/UPD"),
+                                         Engine("/instant /UPD", "/UPD"), Quiet("/UPD /INSTANT /S", "/UPD /S"),
+                                         Engine("/UPD /O=B7710.BUP"), Engine("/UPD /O=b7710.bup"),
+                                         Engine("/NVU /O=c.nvux"), Engine("/NVRAM /O=c.nvux"),
+                                         Engine("/PASSWORDS /O=c.nvux"), Engine("/BOOTORDER /O=c.nvux")));
 
 INSTANTIATE_TEST_SUITE_P(
     Commands, CommandLineTableTest,
@@ -122,37 +122,36 @@ INSTANTIATE_TEST_SUITE_P(
                     Quiet("/UPD /LF=\"C:\\logs\\a b.log\" /S", "/UPD /lf=\"C:\\logs\\a b.log\" /S"),
                     Engine("/UPD /WHE /QHE")));
 
-INSTANTIATE_TEST_SUITE_P(
-    SyntaxErrors, CommandLineTableTest,
-    testing::Values(Syntax("/updat"), Syntax("x.bup"), Syntax("/UPD x.bup"), Syntax("/UPD /NVU"),
-                    Syntax("/UPD /NRB /FRB"), Syntax("/ARC /FRB"), Syntax("/BUPINFO /LC=ON"),
-                    Syntax("/BUPINFO /silent"), Syntax("/MAKE /PWD=x"), Syntax("/CRYPT=abc /WD=C:\\x"),
-                    Syntax("/UPD /BPC=19"), Syntax("/UPD /BPC=101"), Syntax("/UPD /BPC=-5"),
-                    Syntax("/UPD /BPC="), Syntax("/UPD /lc=maybe"), Syntax("/UPD /pwd"),
-                    Syntax("/UPD /warningoff"), Syntax("/UPD /warn=off"), Syntax("/UPD /cml=5"),
-                    Syntax("/UPD /exareamode"), Syntax("/UPD /chkex"), Syntax("/UPD /lang=de"),
-                    Syntax("/UPD /dfxrf=a"), Syntax("/"), Syntax("/UPD /BUPINFO"),
-                    Syntax("/UPD /NVU /S", false), Syntax("/UPD /NVU /syntax", false),
-                    Syntax("/syntax /bogus", false)));
+INSTANTIATE_TEST_SUITE_P(SyntaxErrors, CommandLineTableTest,
+                         testing::Values(Syntax("/updat"), Syntax("x.bup"), Syntax("/UPD x.bup"), Syntax("/UPD /NVU"),
+                                         Syntax("/UPD /NRB /FRB"), Syntax("/ARC /FRB"), Syntax("/BUPINFO /LC=ON"),
+                                         Syntax("/BUPINFO /silent"), Syntax("/MAKE /PWD=x"),
+                                         Syntax("/CRYPT=abc /WD=C:\\x"), Syntax("/UPD /BPC=19"),
+                                         Syntax("/UPD /BPC=101"), Syntax("/UPD /BPC=-5"), Syntax("/UPD /BPC="),
+                                         Syntax("/UPD /lc=maybe"), Syntax("/UPD /pwd"), Syntax("/UPD /warningoff"),
+                                         Syntax("/UPD /warn=off"), Syntax("/UPD /cml=5"), Syntax("/UPD /exareamode"),
+                                         Syntax("/UPD /chkex"), Syntax("/UPD /lang=de"), Syntax("/UPD /dfxrf=a"),
+                                         Syntax("/"), Syntax("/UPD /BUPINFO"), Syntax("/UPD /NVU /S", false),
+                                         Syntax("/UPD /NVU /syntax", false), Syntax("/syntax /bogus", false)));
 
-INSTANTIATE_TEST_SUITE_P(
-    OwnAnswers, CommandLineTableTest,
-    testing::Values(CLineCase{"/syntax /UPD", 0, "", "", nullptr},
-                    CLineCase{"/SYNTAX", 0, "", "", nullptr},
-                    CLineCase{"/UPD /O=x.bup /syntax /S", 0, "", "", nullptr},
-                    CLineCase{"/AR", 4, "", g_deprecated, nullptr},
-                    CLineCase{"/ARCHIVE /S", 4, "", g_deprecated, nullptr},
-                    CLineCase{"/UPD /O=x.jpg", 8, "", g_badExtension, nullptr},
-                    CLineCase{"/UPD /O=x.txt /S", 8, "", g_badExtension, nullptr},
-                    CLineCase{"/ARC /O=#system#_#date#", 8, "", g_badExtension, nullptr},
-                    CLineCase{"/NVU /O=x.nvu", 8, "", g_badExtension, nullptr}));
+INSTANTIATE_TEST_SUITE_P(OwnAnswers, CommandLineTableTest,
+                         testing::Values(CLineCase{"/syntax /UPD", 0, "", "", nullptr},
+                                         CLineCase{"/SYNTAX", 0, "", "", nullptr},
+                                         CLineCase{"/UPD /O=x.bup /syntax /S", 0, "", "", nullptr},
+                                         CLineCase{"/AR", 4, "", g_deprecated, nullptr},
+                                         CLineCase{"/ARCHIVE /S", 4, "", g_deprecated, nullptr},
+                                         CLineCase{"/UPD /O=x.jpg", 8, "", g_badExtension, nullptr},
+                                         CLineCase{"/UPD /O=x.txt /S", 8, "", g_badExtension, nullptr},
+                                         CLineCase{"/ARC /O=#system#_#date#", 8, "", g_badExtension, nullptr},
+                                         CLineCase{"/NVU /O=x.nvu", 8, "", g_badExtension, nullptr}));
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, CommandLineTableTest,
-    testing::Values(BigText("/?", "FLASH_CMDOPT.TXT"), BigText("/h", "FLASH_CMDOPT.TXT"),
-                    BigText("-HELP", "FLASH_CMDOPT.TXT"), BigText("/? /UPD /NVU", "FLASH_CMDOPT.TXT"),
-                    BigText("/? /instant", "FLASH_CMDOPTX.TXT"), BigText("/E", "FLASH_ELEVELS.TXT"),
-                    BigText("/e /S", "FLASH_ELEVELS.TXT"), BigText("/instant /E", "FLASH_ELEVELSX.TXT")));
+INSTANTIATE_TEST_SUITE_P(Texts, CommandLineTableTest,
+                         testing::Values(BigText("/?", "FLASH_CMDOPT.TXT"), BigText("/h", "FLASH_CMDOPT.TXT"),
+                                         BigText("-HELP", "FLASH_CMDOPT.TXT"),
+                                         BigText("/? /UPD /NVU", "FLASH_CMDOPT.TXT"),
+                                         BigText("/? /instant", "FLASH_CMDOPTX.TXT"),
+                                         BigText("/E", "FLASH_ELEVELS.TXT"), BigText("/e /S", "FLASH_ELEVELS.TXT"),
+                                         BigText("/instant /E", "FLASH_ELEVELSX.TXT")));
 
 struct CExtensionCase
 {

@@ -51,8 +51,9 @@ TEST_P(CryptRunTest, AnswerWithoutTheEngine)
     }
     else
     {
-        const CKnownText* pKnown = std::find_if(std::begin(g_aKnownTexts), std::end(g_aKnownTexts),
-                                                [&](const CKnownText& k) { return k.szClear == std::string(c.szClear); });
+        const CKnownText* pKnown =
+            std::find_if(std::begin(g_aKnownTexts), std::end(g_aKnownTexts),
+                         [&](const CKnownText& k) { return k.szClear == std::string(c.szClear); });
         ASSERT_NE(pKnown, std::end(g_aKnownTexts));
         EXPECT_EQ(text, KnownTextFor(*pKnown, text));
     }

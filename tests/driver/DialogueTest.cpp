@@ -38,11 +38,10 @@ using CEventList = std::vector<std::string>;
 
 TEST_F(DialogueTest, SeveralContinueRoundsUntilJobDone)
 {
-    CKorlixRun run = Run(
-        "call\nend\n"
-        "call\nout <eInfo> one\\n\nend\n"
-        "call\nend\n"
-        "call\nout <eJobDone>1046\\n\nstatus 1\nend\n");
+    CKorlixRun run = Run("call\nend\n"
+                         "call\nout <eInfo> one\\n\nend\n"
+                         "call\nend\n"
+                         "call\nout <eJobDone>1046\\n\nstatus 1\nend\n");
     EXPECT_EQ(run.dwExitCode, 1046u);
     EXPECT_EQ(Events(), (CEventList{"create", "init", "execute", "continue", "continue", "continue", "release"}));
 }
@@ -59,8 +58,8 @@ TEST_F(DialogueTest, EmptyPollsContinueUntilTheStatusChanges)
 {
     CKorlixRun run = Run("call\nend\ncall\nend\ncall\nend\ncall\nend\ncall\nstatus 1\nend\n");
     EXPECT_EQ(run.dwExitCode, 0u);
-    EXPECT_EQ(Events(), (CEventList{"create", "init", "execute", "continue", "continue", "continue", "continue",
-                                "release"}));
+    EXPECT_EQ(Events(),
+              (CEventList{"create", "init", "execute", "continue", "continue", "continue", "continue", "release"}));
 }
 
 TEST_F(DialogueTest, FailedExecuteGivesGeneralErrorWithoutContinue)
@@ -75,17 +74,15 @@ TEST_F(DialogueTest, UnreadableScriptFailsExecute)
 {
     CKorlixRun run = Run("call\nbogus\nend\n");
     EXPECT_EQ(run.dwExitCode, 2u);
-    EXPECT_EQ(m_record.Read().find("error\tline 2: unknown keyword 'bogus'\n"),
-              m_record.Read().find("error"));
+    EXPECT_EQ(m_record.Read().find("error\tline 2: unknown keyword 'bogus'\n"), m_record.Read().find("error"));
     EXPECT_EQ(Events(), (CEventList{"create", "init", "execute", "error", "release"}));
 }
 
 TEST_F(DialogueTest, FailedContinueEndsPollingAndKeepsTheFlags)
 {
-    CKorlixRun run = Run(
-        "call\nout <eWarning> low battery\\n\nend\n"
-        "call\nhr 0x8000FFFF\nend\n"
-        "call\nout <eJobDone>9\\n\nstatus 1\nend\n");
+    CKorlixRun run = Run("call\nout <eWarning> low battery\\n\nend\n"
+                         "call\nhr 0x8000FFFF\nend\n"
+                         "call\nout <eJobDone>9\\n\nstatus 1\nend\n");
     EXPECT_EQ(run.dwExitCode, 1u);
     EXPECT_EQ(Events(), (CEventList{"create", "init", "execute", "continue", "release"}));
 }
@@ -117,8 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
                     CStatusCase{"0x80040202", 307, ""}, CStatusCase{"0x80040204", 1039, ""},
                     CStatusCase{"0x80040205", 1040, "\r\nNo support module for this hardware found\r\n"},
                     CStatusCase{"0x8004F206", 1049, "\r\nSystem Firmware Rollback Forbidden\r\n"},
-                    CStatusCase{"0x80040200", 2, ""}, CStatusCase{"0x8004FFFF", 2, ""},
-                    CStatusCase{"1", 2, ""}));
+                    CStatusCase{"0x80040200", 2, ""}, CStatusCase{"0x8004FFFF", 2, ""}, CStatusCase{"1", 2, ""}));
 
 TEST_F(DialogueTest, ExecuteStatusAddsToWhatTheOutputSet)
 {

@@ -27,8 +27,8 @@ CCodeCase ErrorText(DWORD dwExitCode, const std::string& text)
 CCodeCase JobDone(DWORD dwExitCode)
 {
     return CCodeCase{dwExitCode,
-                     "call\nend\ncall\nout <eJobDone>" + std::to_string(dwExitCode) + "\\n\nstatus 1\nend\n",
-                     "\r\n", ""};
+                     "call\nend\ncall\nout <eJobDone>" + std::to_string(dwExitCode) + "\\n\nstatus 1\nend\n", "\r\n",
+                     ""};
 }
 
 using ExitCodeRunTest = testing::TestWithParam<CCodeCase>;
@@ -51,19 +51,22 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorText(8, "invalid or missing file(s)"), ErrorText(16, "Insufficient disk space"),
         ErrorText(32, "Missing confirmation(s)"), JobDone(33), ErrorText(64, "Administrator privileges missing"),
         ErrorText(255, "List content of BupInfo.xml is not supported"), ErrorText(301, "Korlix awaits reboot"),
-        ErrorText(305, "Unsupported Operating System"),
-        JobDone(400), ErrorText(401, "POST update action failed"),
+        ErrorText(305, "Unsupported Operating System"), JobDone(400), ErrorText(401, "POST update action failed"),
         ErrorText(402, "POST update action pending"),
         ErrorText(1024, "No update action possible with Bitlocker protected drives"),
-        ErrorText(1025, "The remaining battery capacity is too low. Please charge the battery or do not use /W parameter."),
+        ErrorText(1025,
+                  "The remaining battery capacity is too low. Please charge the battery or do not use /W parameter."),
         ErrorText(1026, "The battery capacity couldn't be recognized. Please do not use /W parameter."),
         ErrorText(1027, "The battery is not attached. Please plug in charged battery or do not use /W parameter."),
         ErrorText(1028, "The remaining battery capacity is too low. Please charge the battery and try again."),
-        ErrorText(1029, "Could not recognize battery capacity on the notebook system. Please contact support helpdesk."),
+        ErrorText(1029,
+                  "Could not recognize battery capacity on the notebook system. Please contact support helpdesk."),
         ErrorText(1030, "The battery is not attached. Please plug in charged battery and try again."),
         ErrorText(1031, "AC adapter is not connected on the notebook system. Please plug in AC adapter cable."),
         ErrorText(1032, "Could not recognize AC adapter on the notebook system. Please contact support helpdesk."),
-        ErrorText(1033, "The battery capacity couldn't be recognized. Please connect AC adapter and do not use /W parameter."),
+        ErrorText(
+            1033,
+            "The battery capacity couldn't be recognized. Please connect AC adapter and do not use /W parameter."),
         ErrorText(1034, "/IGNOREAC parameter is not supported on this system."),
         ErrorText(1035, "Downgrading to this BIOS version is prohibited."),
         ErrorText(1036, "The BIOS version in the file is not update compatible with the version installed."),

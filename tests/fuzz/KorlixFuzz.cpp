@@ -27,23 +27,51 @@ namespace
 int g_nReportFd = 1;
 constexpr char g_szExtKey[] = "SOFTWARE\\Tervane\\Ambrel\\Consumer\\Korlix.exe";
 
-const char* const g_rgszWords[] = {
-    "/UPD", "/NVU", "/NVRAM", "/PASSWORDS", "/BOOTORDER", "/BO", "/ARC", "/MAKE", "/BUPINFO", "/AST",
-    "/INFO", "/CRYPT=", "/?", "/E", "/SYNTAX", "/S", "/O=", "/O=x.bup", "/O=a.nvux", "/WD=", "/LF",
-    "/LF=log.txt", "/W", "/IAC", "/BPC=", "/ARB", "/NRB", "/FRB", "/PWD=", "/PWC=", "/OV", "-upd",
-    "/", "-", "\"", "\"/O=a b.bup\"", "%TEMP%", "%", "/I", "=", ""};
+const char* const g_rgszWords[] = {"/UPD",           "/NVU",     "/NVRAM", "/PASSWORDS", "/BOOTORDER", "/BO",  "/ARC",
+                                   "/MAKE",          "/BUPINFO", "/AST",   "/INFO",      "/CRYPT=",    "/?",   "/E",
+                                   "/SYNTAX",        "/S",       "/O=",    "/O=x.bup",   "/O=a.nvux",  "/WD=", "/LF",
+                                   "/LF=log.txt",    "/W",       "/IAC",   "/BPC=",      "/ARB",       "/NRB", "/FRB",
+                                   "/PWD=",          "/PWC=",    "/OV",    "-upd",       "/",          "-",    "\"",
+                                   "\"/O=a b.bup\"", "%TEMP%",   "%",      "/I",         "=",          ""};
 
-const char* const g_rgszTokens[] = {
-    "eAction", "eActionPart", "eInfo", "eUpdateArea", "eBiosCurrentVersion", "eBiosFlashedVersion",
-    "eBiosFileVersion", "eSystem", "eSignOn", "eBiosInterfaceVersion", "eCpuId", "eSteppings",
-    "eMicroCodeInfo", "eProgress", "eEmpty", "eError", "eWarning", "eJobDone", "eFileName",
-    "eShutDown", "eListBupInfo", "eActionStatus", "eUnknown", "", "e"};
+const char* const g_rgszTokens[] = {"eAction",
+                                    "eActionPart",
+                                    "eInfo",
+                                    "eUpdateArea",
+                                    "eBiosCurrentVersion",
+                                    "eBiosFlashedVersion",
+                                    "eBiosFileVersion",
+                                    "eSystem",
+                                    "eSignOn",
+                                    "eBiosInterfaceVersion",
+                                    "eCpuId",
+                                    "eSteppings",
+                                    "eMicroCodeInfo",
+                                    "eProgress",
+                                    "eEmpty",
+                                    "eError",
+                                    "eWarning",
+                                    "eJobDone",
+                                    "eFileName",
+                                    "eShutDown",
+                                    "eListBupInfo",
+                                    "eActionStatus",
+                                    "eUnknown",
+                                    "",
+                                    "e"};
 
 // Messages the exit flags recognise, and their neighbours.
-const char* const g_rgszMessages[] = {
-    "Invalid password", "Action status....", "Incorrect BIOS file", "Not enough disk space",
-    "Downgrade", "Unsupported Operating System", "POST update action failed", "4294967295",
-    "-1", "1046", "99999999999"};
+const char* const g_rgszMessages[] = {"Invalid password",
+                                      "Action status....",
+                                      "Incorrect BIOS file",
+                                      "Not enough disk space",
+                                      "Downgrade",
+                                      "Unsupported Operating System",
+                                      "POST update action failed",
+                                      "4294967295",
+                                      "-1",
+                                      "1046",
+                                      "99999999999"};
 
 class CFuzzer
 {
@@ -73,15 +101,9 @@ public:
         std::string word = Pick(g_rgszWords);
         switch (Below(6))
         {
-        case 0:
-            word += Bytes(16);
-            break;
-        case 1:
-            word += std::string(Below(4) ? 300 : 70000, 'x');
-            break;
-        case 2:
-            word = Bytes(8);
-            break;
+        case 0: word += Bytes(16); break;
+        case 1: word += std::string(Below(4) ? 300 : 70000, 'x'); break;
+        case 2: word = Bytes(8); break;
         }
         return word;
     }
@@ -136,8 +158,7 @@ bool ExitCodeAllowed(uint32_t nCode, std::vector<uint32_t> wholes)
 std::vector<uint32_t> JobDoneCodes(const std::string& output)
 {
     std::vector<uint32_t> codes;
-    for (size_t nPos = output.find("eJobDone>"); nPos != std::string::npos;
-         nPos = output.find("eJobDone>", nPos + 1))
+    for (size_t nPos = output.find("eJobDone>"); nPos != std::string::npos; nPos = output.find("eJobDone>", nPos + 1))
         codes.push_back(static_cast<uint32_t>(strtol(output.c_str() + nPos + 9, nullptr, 10)));
     return codes;
 }

@@ -29,12 +29,13 @@ TEST_P(IgnoreRegkeyTest, ReadsFourBytes)
     EXPECT_EQ(CCElevation::IsIgnoreRegkeySet(), c.fSet);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, IgnoreRegkeyTest,
-    testing::Values(CIgnoreCase{"BinaryNonZero", REG_BINARY, std::string("\0\0\0\2", 4), true},
-                    CIgnoreCase{"ShortString", REG_SZ, std::string("1\0", 2), true},
-                    CIgnoreCase{"LongString", REG_SZ, std::string("1234567\0", 8), false}),
-    [](const testing::TestParamInfo<CIgnoreCase>& info) { return std::string(info.param.szName); });
+INSTANTIATE_TEST_SUITE_P(Values, IgnoreRegkeyTest,
+                         testing::Values(CIgnoreCase{"BinaryNonZero", REG_BINARY, std::string("\0\0\0\2", 4), true},
+                                         CIgnoreCase{"ShortString", REG_SZ, std::string("1\0", 2), true},
+                                         CIgnoreCase{"LongString", REG_SZ, std::string("1234567\0", 8), false}),
+                         [](const testing::TestParamInfo<CIgnoreCase>& info) {
+                             return std::string(info.param.szName);
+                         });
 
 class LimitedRunTest : public testing::Test
 {

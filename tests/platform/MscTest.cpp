@@ -22,19 +22,17 @@ TEST_P(HidePasswordTest, MasksValues)
     EXPECT_STREQ(MscHidePassword(GetParam().szText, GetParam().szKeyword), GetParam().szExpected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, HidePasswordTest,
-    testing::Values(CHideCase{"/UPD /pw=secret /e", nullptr, "/UPD /pw=**** /e"},
-                    CHideCase{"/PWC=abc", nullptr, "/PWC=***"},
-                    CHideCase{"/PWD=ab /S", nullptr, "/PWD=** /S"},
-                    CHideCase{"/pw=abcdef /pwc=xyz", nullptr, "/pw=**** /pwc="},
-                    CHideCase{"/pw=ab /pwd=xyz", nullptr, "/pw=** /pwd=**"},
-                    CHideCase{"/PWD=\"my secret\"", nullptr, "/PWD=\"my secret\""},
-                    CHideCase{"/ppw=abc", nullptr, "/ppw=abc"},
-                    CHideCase{"/UPD /O=x.bup", nullptr, "/UPD /O=x.bup"},
-                    CHideCase{"PWD=secret", "pw", "PWD=****"},
-                    CHideCase{"/pwd", nullptr, "/pwd"},
-                    CHideCase{"", nullptr, ""}));
+INSTANTIATE_TEST_SUITE_P(Cases, HidePasswordTest,
+                         testing::Values(CHideCase{"/UPD /pw=secret /e", nullptr, "/UPD /pw=**** /e"},
+                                         CHideCase{"/PWC=abc", nullptr, "/PWC=***"},
+                                         CHideCase{"/PWD=ab /S", nullptr, "/PWD=** /S"},
+                                         CHideCase{"/pw=abcdef /pwc=xyz", nullptr, "/pw=**** /pwc="},
+                                         CHideCase{"/pw=ab /pwd=xyz", nullptr, "/pw=** /pwd=**"},
+                                         CHideCase{"/PWD=\"my secret\"", nullptr, "/PWD=\"my secret\""},
+                                         CHideCase{"/ppw=abc", nullptr, "/ppw=abc"},
+                                         CHideCase{"/UPD /O=x.bup", nullptr, "/UPD /O=x.bup"},
+                                         CHideCase{"PWD=secret", "pw", "PWD=****"}, CHideCase{"/pwd", nullptr, "/pwd"},
+                                         CHideCase{"", nullptr, ""}));
 
 TEST(HidePassword, RingOfThreeSlots)
 {
@@ -121,17 +119,16 @@ TEST_P(SplitPathTest, Parts)
     EXPECT_EQ(ext, GetParam().szExt);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Paths, SplitPathTest,
-    testing::Values(CSplitCase{"C:\\dir\\a.b.c", "C:", "\\dir\\", "a.b", ".c"},
-                    CSplitCase{"B7710.BUP", "", "", "B7710", ".BUP"},
-                    CSplitCase{"sub\\x.nvux", "", "sub\\", "x", ".nvux"},
-                    CSplitCase{"D:name", "D:", "", "name", ""},
-                    CSplitCase{"a.b\\c", "", "a.b\\", "c", ""},
-                    CSplitCase{"x/y.z", "", "x/", "y", ".z"},
-                    // No share answers here: a network path falls back to the standard split.
-                    CSplitCase{"\\\\nosuchserver\\share\\dir\\a.b.c", "", "\\\\nosuchserver\\share\\dir\\",
-                               "a.b", ".c"}));
+INSTANTIATE_TEST_SUITE_P(Paths, SplitPathTest,
+                         testing::Values(CSplitCase{"C:\\dir\\a.b.c", "C:", "\\dir\\", "a.b", ".c"},
+                                         CSplitCase{"B7710.BUP", "", "", "B7710", ".BUP"},
+                                         CSplitCase{"sub\\x.nvux", "", "sub\\", "x", ".nvux"},
+                                         CSplitCase{"D:name", "D:", "", "name", ""},
+                                         CSplitCase{"a.b\\c", "", "a.b\\", "c", ""},
+                                         CSplitCase{"x/y.z", "", "x/", "y", ".z"},
+                                         // No share answers here: a network path falls back to the standard split.
+                                         CSplitCase{"\\\\nosuchserver\\share\\dir\\a.b.c", "",
+                                                    "\\\\nosuchserver\\share\\dir\\", "a.b", ".c"}));
 
 TEST(SplitPath, AbsentOutputsAreSkipped)
 {

@@ -83,8 +83,10 @@ TEST(BigText, ExitCodeText)
     const std::string last = " 1049\tRollback is forbidden. See Setup Settings to allow system firmware rollback.";
     EXPECT_EQ(text.size() - text.rfind(last), last.size()) << "no line end after the last line";
     EXPECT_NE(text.find("\r\n  305\tUnsupported operating system.  \r\n"), std::string::npos);
-    EXPECT_NE(text.find("\r\n 1026\tThe battery capacity couldn't be recognized. Please do not \r\n     \tuse /W parameter.\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        text.find(
+            "\r\n 1026\tThe battery capacity couldn't be recognized. Please do not \r\n     \tuse /W parameter.\r\n"),
+        std::string::npos);
     // 55 lines.
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 54);
 }
@@ -133,9 +135,8 @@ TEST(VersionRecord, NumbersAndTexts)
         char* p = nullptr;
         UINT n = 0;
         std::string query = std::string("\\StringFileInfo\\040904B0\\") + szName;
-        return VerQueryValueA(block.data(), query.c_str(), reinterpret_cast<void**>(&p), &n) && p
-                   ? std::string(p)
-                   : std::string();
+        return VerQueryValueA(block.data(), query.c_str(), reinterpret_cast<void**>(&p), &n) && p ? std::string(p)
+                                                                                                  : std::string();
     };
     EXPECT_EQ(value("OriginalFilename"), "Korlix.exe");
     EXPECT_EQ(value("FeatureName"), "BIOS Management (Update & Archive)");

@@ -61,16 +61,14 @@ CKorlixRun KorlixRun(const CKorlixStart& start)
     CKorlixRun run;
     SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
     CCUniqueHandle outRead, outWrite, errRead, errWrite, nulIn;
-    if (!CreatePipe(outRead.put(), outWrite.put(), &sa, 0) ||
-        !CreatePipe(errRead.put(), errWrite.put(), &sa, 0))
+    if (!CreatePipe(outRead.put(), outWrite.put(), &sa, 0) || !CreatePipe(errRead.put(), errWrite.put(), &sa, 0))
     {
         ADD_FAILURE() << "CreatePipe failed";
         return run;
     }
     SetHandleInformation(outRead.get(), HANDLE_FLAG_INHERIT, 0);
     SetHandleInformation(errRead.get(), HANDLE_FLAG_INHERIT, 0);
-    nulIn.reset(CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
-                            OPEN_EXISTING, 0, nullptr));
+    nulIn.reset(CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0, nullptr));
 
     STARTUPINFOA si{};
     si.cb = sizeof(si);
@@ -100,10 +98,10 @@ CKorlixRun KorlixRun(const CKorlixStart& start)
     {
         if (nAttempt)
             Sleep(200);
-        fStarted = limited ? CreateProcessAsUserA(limited.get(), start.program.c_str(), &cmdLine[0], nullptr,
-                                                  nullptr, TRUE, 0, &env[0], szDir, &si, &pi)
-                           : CreateProcessA(start.program.c_str(), &cmdLine[0], nullptr, nullptr, TRUE, 0,
-                                            &env[0], szDir, &si, &pi);
+        fStarted = limited ? CreateProcessAsUserA(limited.get(), start.program.c_str(), &cmdLine[0], nullptr, nullptr,
+                                                  TRUE, 0, &env[0], szDir, &si, &pi)
+                           : CreateProcessA(start.program.c_str(), &cmdLine[0], nullptr, nullptr, TRUE, 0, &env[0],
+                                            szDir, &si, &pi);
         if (!fStarted && GetLastError() != ERROR_INTERNAL_ERROR)
             break;
     }
@@ -123,8 +121,7 @@ CKorlixRun KorlixRun(const CKorlixStart& start)
     return run;
 }
 
-CKorlixStart ScriptedStart(const std::string& arguments, const std::string& scriptPath,
-                           const std::string& recordPath)
+CKorlixStart ScriptedStart(const std::string& arguments, const std::string& scriptPath, const std::string& recordPath)
 {
     CKorlixStart start;
     start.arguments = arguments;
@@ -133,8 +130,7 @@ CKorlixStart ScriptedStart(const std::string& arguments, const std::string& scri
     return start;
 }
 
-CKorlixRun KorlixRun(const std::string& arguments, const std::string& scriptPath,
-                     const std::string& recordPath)
+CKorlixRun KorlixRun(const std::string& arguments, const std::string& scriptPath, const std::string& recordPath)
 {
     return KorlixRun(ScriptedStart(arguments, scriptPath, recordPath));
 }

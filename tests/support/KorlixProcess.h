@@ -34,9 +34,7 @@ struct CKorlixStart
 CKorlixRun KorlixRun(const CKorlixStart& start);
 
 // A start whose engine answers from a script and records its calls.
-CKorlixStart ScriptedStart(const std::string& arguments, const std::string& scriptPath,
-                           const std::string& recordPath);
+CKorlixStart ScriptedStart(const std::string& arguments, const std::string& scriptPath, const std::string& recordPath);
 
 // The common case: arguments plus a script and a record file for the engine.
-CKorlixRun KorlixRun(const std::string& arguments, const std::string& scriptPath,
-                     const std::string& recordPath);
+CKorlixRun KorlixRun(const std::string& arguments, const std::string& scriptPath, const std::string& recordPath);

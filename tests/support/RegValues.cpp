@@ -86,9 +86,8 @@ bool ProcessAlive(DWORD dwPid)
 // The process that wrote a file named krlx_[undo_]<pid>_...
 DWORD WriterPid(const std::string& name)
 {
-    size_t nStart = name.compare(0, sizeof(g_szJournalPrefix) - 1, g_szJournalPrefix) == 0
-                        ? sizeof(g_szJournalPrefix) - 1
-                        : 5;
+    size_t nStart =
+        name.compare(0, sizeof(g_szJournalPrefix) - 1, g_szJournalPrefix) == 0 ? sizeof(g_szJournalPrefix) - 1 : 5;
     return static_cast<DWORD>(strtoul(name.c_str() + nStart, nullptr, 10));
 }
 }  // namespace
@@ -155,8 +154,7 @@ void CRegValues::Raw(const char* szName, DWORD dwType, const void* pData, DWORD 
     CCUniqueHKey key = KeyCreate();
     if (key)
         Save(key.get(), szName);
-    if (!key ||
-        RegSetValueExA(key.get(), szName, 0, dwType, static_cast<const BYTE*>(pData), dwSize) != ERROR_SUCCESS)
+    if (!key || RegSetValueExA(key.get(), szName, 0, dwType, static_cast<const BYTE*>(pData), dwSize) != ERROR_SUCCESS)
         ADD_FAILURE() << "cannot set " << m_keyPath << "\\" << szName;
 }
 
@@ -192,9 +190,9 @@ int TestLeftoversUndo()
         if (ProcessAlive(WriterPid(name)))
             continue;
         if (name.compare(0, sizeof(g_szJournalPrefix) - 1, g_szJournalPrefix) == 0)
-            journals.emplace_back(
-                (ULONGLONG(found.ftCreationTime.dwHighDateTime) << 32) | found.ftCreationTime.dwLowDateTime,
-                dir + name);
+            journals.emplace_back((ULONGLONG(found.ftCreationTime.dwHighDateTime) << 32) |
+                                      found.ftCreationTime.dwLowDateTime,
+                                  dir + name);
         else
             others.push_back(dir + name);
     }

@@ -18,8 +18,7 @@ std::string TempDirGet()
 std::string TempNameNew(const char* szSuffix, const char* szPrefix)
 {
     static std::atomic<unsigned> s_nNext{0};
-    return TempDirGet() + szPrefix + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(s_nNext++) +
-           szSuffix;
+    return TempDirGet() + szPrefix + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(s_nNext++) + szSuffix;
 }
 
 void TreeRemove(const std::string& path)
@@ -27,8 +26,7 @@ void TreeRemove(const std::string& path)
     {
         WIN32_FIND_DATAA found;
         CCUniqueFind search(FindFirstFileA((path + "\\*").c_str(), &found));
-        for (bool fMore = static_cast<bool>(search); fMore;
-             fMore = FindNextFileA(search.get(), &found))
+        for (bool fMore = static_cast<bool>(search); fMore; fMore = FindNextFileA(search.get(), &found))
         {
             std::string name = found.cFileName;
             if (name == "." || name == "..")

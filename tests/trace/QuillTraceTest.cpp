@@ -58,10 +58,9 @@ std::string SettingsText(const CCQuillTrace& trace)
 {
     char szText[512];
     snprintf(szText, sizeof(szText),
-             "enabled=%u clear=%u level=%u module=%u open=%u history=%u size=%u time=%u file=%s",
-             trace.m_fEnabled, trace.m_fClear, trace.m_nLevel, trace.m_fModuleColumn,
-             trace.m_fKeepFileOpen, trace.m_fKeepHistory, trace.m_nLimitSize, trace.m_nLimitTime,
-             Narrow(trace.m_pszFileName).c_str());
+             "enabled=%u clear=%u level=%u module=%u open=%u history=%u size=%u time=%u file=%s", trace.m_fEnabled,
+             trace.m_fClear, trace.m_nLevel, trace.m_fModuleColumn, trace.m_fKeepFileOpen, trace.m_fKeepHistory,
+             trace.m_nLimitSize, trace.m_nLimitTime, Narrow(trace.m_pszFileName).c_str());
     return szText;
 }
 
@@ -99,10 +98,7 @@ protected:
         m_values.Dword("TraceLevel", dwLevel);
     }
     CTraceFile Read(const std::string& name = "Trace.trc") const { return TraceFileRead(m_dir.File(name)); }
-    std::vector<std::string> Lines(const std::string& name = "Trace.trc") const
-    {
-        return TraceLines(Read(name).text);
-    }
+    std::vector<std::string> Lines(const std::string& name = "Trace.trc") const { return TraceLines(Read(name).text); }
 
     CTempDir m_dir;
     CRegValues m_values{std::string(g_szTestBase) + g_szCaseKey};
@@ -329,36 +325,67 @@ TEST_F(QuillTraceTest, SettingsFollowTheValueTypes)
         std::vector<CValue> values;
         const char* szSettings;
     } rgCases[] = {
-        {"any non-zero switches on", g_szCaseKey, g_nProcessFlags, {Dw("Trace", 2)},
+        {"any non-zero switches on",
+         g_szCaseKey,
+         g_nProcessFlags,
+         {Dw("Trace", 2)},
          "enabled=1 clear=0 level=0 module=0 open=0 history=0 size=0 time=0 file=Trace.trc"},
-        {"Trace as text", g_szCaseKey, g_nProcessFlags, {Sz("Trace", "1"), Dw("TraceLevel", 3)},
+        {"Trace as text",
+         g_szCaseKey,
+         g_nProcessFlags,
+         {Sz("Trace", "1"), Dw("TraceLevel", 3)},
          "enabled=0 clear=0 level=3 module=0 open=0 history=0 size=0 time=0 file=Trace.trc"},
-        {"Trace of eight bytes", g_szCaseKey, g_nProcessFlags, {{"Trace", REG_DWORD, qword}},
+        {"Trace of eight bytes",
+         g_szCaseKey,
+         g_nProcessFlags,
+         {{"Trace", REG_DWORD, qword}},
          "enabled=0 clear=0 level=0 module=0 open=0 history=0 size=0 time=0 file=Trace.trc"},
-        {"Trace as QWORD", g_szCaseKey, g_nProcessFlags, {{"Trace", REG_QWORD, qword}},
+        {"Trace as QWORD",
+         g_szCaseKey,
+         g_nProcessFlags,
+         {{"Trace", REG_QWORD, qword}},
          "enabled=0 clear=0 level=0 module=0 open=0 history=0 size=0 time=0 file=Trace.trc"},
-        {"TraceLevel as text", g_szCaseKey, g_nProcessFlags, {Dw("Trace", 1), Sz("TraceLevel", "3")},
+        {"TraceLevel as text",
+         g_szCaseKey,
+         g_nProcessFlags,
+         {Dw("Trace", 1), Sz("TraceLevel", "3")},
          "enabled=1 clear=0 level=0 module=0 open=0 history=0 size=0 time=0 file=Trace.trc"},
-        {"TraceFile as REG_EXPAND_SZ", g_szCaseKey, g_nProcessFlags,
+        {"TraceFile as REG_EXPAND_SZ",
+         g_szCaseKey,
+         g_nProcessFlags,
          {Dw("Trace", 1), Sz("TraceFile", "x.trc", REG_EXPAND_SZ)},
          "enabled=1 clear=0 level=0 module=0 open=0 history=0 size=0 time=0 file=Trace.trc"},
-        {"empty TraceFile", g_szCaseKey, g_nProcessFlags, {Dw("Trace", 1), Sz("TraceFile", "")},
+        {"empty TraceFile",
+         g_szCaseKey,
+         g_nProcessFlags,
+         {Dw("Trace", 1), Sz("TraceFile", "")},
          "enabled=1 clear=0 level=0 module=0 open=0 history=0 size=0 time=0 file=Trace.trc"},
-        {"all switches", g_szCaseKey, g_nProcessFlags,
+        {"all switches",
+         g_szCaseKey,
+         g_nProcessFlags,
          {Dw("Trace", 1), Dw("TraceClear", 1), Sz("TraceFile", "all.trc"), Dw("TraceLevel", 6),
           Dw("TraceGlobalEnable", 1), Dw("TraceKeepFileOpen", 1), Dw("TraceKeepHistory", 1),
           Dw("TraceLimitSize", 10000), Dw("TraceLimitTime", 60)},
          "enabled=1 clear=1 level=6 module=1 open=1 history=1 size=10000 time=60 file=all.trc"},
-        {"tracing off reads no clear and no file", g_szCaseKey, g_nProcessFlags,
+        {"tracing off reads no clear and no file",
+         g_szCaseKey,
+         g_nProcessFlags,
          {Dw("Trace", 0), Dw("TraceClear", 1), Sz("TraceFile", "off.trc"), Dw("TraceLevel", 5),
           Dw("TraceGlobalEnable", 1), Dw("TraceLimitSize", 100), Dw("TraceLimitTime", 2)},
          "enabled=0 clear=0 level=5 module=1 open=0 history=0 size=100 time=2 file=Trace.trc"},
-        {"flags without a key", g_szNoKey, 0x01 | 0x02 | 0x10 | 0x40, {},
+        {"flags without a key",
+         g_szNoKey,
+         0x01 | 0x02 | 0x10 | 0x40,
+         {},
          "enabled=0 clear=1 level=0 module=1 open=1 history=1 size=0 time=0 file=Trace.trc"},
-        {"absent values keep the flags, TraceGlobalEnable does not", g_szCaseKey, 0x01 | 0x02 | 0x10 | 0x40,
+        {"absent values keep the flags, TraceGlobalEnable does not",
+         g_szCaseKey,
+         0x01 | 0x02 | 0x10 | 0x40,
          {Dw("Trace", 1)},
          "enabled=1 clear=1 level=0 module=0 open=1 history=1 size=0 time=0 file=Trace.trc"},
-        {"values override the flags", g_szCaseKey, 0x02 | 0x10 | 0x40,
+        {"values override the flags",
+         g_szCaseKey,
+         0x02 | 0x10 | 0x40,
          {Dw("Trace", 1), Dw("TraceClear", 0), Dw("TraceKeepFileOpen", 0), Dw("TraceKeepHistory", 0)},
          "enabled=1 clear=0 level=0 module=0 open=0 history=0 size=0 time=0 file=Trace.trc"},
     };

@@ -135,7 +135,9 @@ public:
         if (arguments == g_szBoot)
         {
             Reboot();
-            return CKorlixRun{0};
+            CKorlixRun booted;
+            booted.dwExitCode = 0;
+            return booted;
         }
         for (size_t nPos; (nPos = arguments.find("%DIR%")) != std::string::npos;)
             arguments.replace(nPos, 5, m_dir.Path());

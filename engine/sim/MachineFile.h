@@ -16,6 +16,10 @@ constexpr unsigned long long g_nEngineFileLimit = 1024 * 1024;
 // not of that kind.
 bool XmlFileRead(const std::string& path, const char* szRootName, CValueMap& values, std::string& reason);
 
+// The map as an XML document text with root `rootName`: one element per
+// prefix, attributes in name order.
+std::string XmlTextBuild(const char* szRootName, const CValueMap& values);
+
 // Writes the map as an XML document with root `rootName` into a temporary
 // file beside `path` and moves it over `path`.
 bool XmlFileWrite(const std::string& path, const char* szRootName, const CValueMap& values, std::string& reason);
@@ -34,10 +38,12 @@ void HoldPointReach(const char* szPoint);
 // default machine installed).
 std::string MachinePathGet();
 
-// The factory state of the simulated PC.
+// The factory state of the simulated PC: the machine the package installs
+// and MachineReset writes (engine/sim/Machine.xml).
 CValueMap MachineFactory();
 
-// A boot: a pending POST update completes, pending reboots clear.
+// A boot: a pending POST update completes; pending reboots, a pending
+// shutdown and the BIOS locks "previous" and "untilreboot" clear.
 void MachineBoot(CValueMap& machine);
 
 // SHA-256 of bytes as lower-case hex, through the platform's crypto API.

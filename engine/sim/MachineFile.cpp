@@ -1,6 +1,7 @@
 #include "MachineFile.h"
 
 #include "EngineText.h"
+#include "FactoryMachine.h"
 
 #include "platform/ScopedHandle.h"
 
@@ -60,29 +61,58 @@ void ChildrenCollect(IXMLDOMNode* pRoot, CValueMap& values)
     }
 }
 
-bool DocumentLoad(const std::string& path, CCComPtr<IXMLDOMDocument>& document, std::string& reason)
+bool DocumentCreate(CCComPtr<IXMLDOMDocument>& document)
 {
     CLSID clsid;
     HRESULT hr = CLSIDFromProgID(L"MSXML2.FreeThreadedDOMDocument", &clsid);
     if (SUCCEEDED(hr))
         hr = CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IXMLDOMDocument, document.put_void());
-    if (FAILED(hr))
+    if (SUCCEEDED(hr))
+        document->put_async(VARIANT_FALSE);
+    return SUCCEEDED(hr);
+}
+
+bool DocumentLoad(const std::string& path, CCComPtr<IXMLDOMDocument>& document, std::string& reason)
+{
+    if (!DocumentCreate(document))
     {
         reason = "cannot create the XML document object";
         return false;
     }
-    document->put_async(VARIANT_FALSE);
     VARIANT source;
     VariantInit(&source);
     V_VT(&source) = VT_BSTR;
     V_BSTR(&source) = SysAllocString(WideFromText(path).c_str());
     VARIANT_BOOL vbLoaded = VARIANT_FALSE;
-    hr = document->load(source, &vbLoaded);
+    HRESULT hr = document->load(source, &vbLoaded);
     VariantClear(&source);
     if (hr == S_OK && vbLoaded != VARIANT_FALSE)
         return true;
     reason = "cannot read or parse " + path;
     return false;
+}
+
+bool DocumentParse(const std::string& text, CCComPtr<IXMLDOMDocument>& document)
+{
+    if (!DocumentCreate(document))
+        return false;
+    CCBstr bstr(BstrFromText(text));
+    VARIANT_BOOL vbLoaded = VARIANT_FALSE;
+    return bstr.get() && document->loadXML(bstr.get(), &vbLoaded) == S_OK && vbLoaded != VARIANT_FALSE;
+}
+
+// The root's children as values; false when the root is not `szRootName`.
+bool DocumentValues(IXMLDOMDocument* pDocument, const char* szRootName, CValueMap& values)
+{
+    CCComPtr<IXMLDOMElement> root;
+    CCBstr name;
+    if (FAILED(pDocument->get_documentElement(root.put())) || !root || FAILED(root->get_nodeName(name.put())) ||
+        TextFromBstr(name.get()) != szRootName)
+        return false;
+    CValueMap result;
+    ChildrenCollect(root.get(), result);
+    values = std::move(result);
+    return true;
 }
 
 std::string XmlEscape(const std::string& text)
@@ -102,7 +132,20 @@ std::string XmlEscape(const std::string& text)
     return result;
 }
 
-// The document text: one element per prefix, attributes in name order.
+using CFileHandle = CCUniqueFile;
+
+struct CAlgorithmCloser
+{
+    void operator()(void* hAlg) const { BCryptCloseAlgorithmProvider(hAlg, 0); }
+};
+struct CHashCloser
+{
+    void operator()(void* hHash) const { BCryptDestroyHash(hHash); }
+};
+using CAlgorithm = std::unique_ptr<void, CAlgorithmCloser>;
+using CHash = std::unique_ptr<void, CHashCloser>;
+}  // namespace
+
 std::string XmlTextBuild(const char* szRootName, const CValueMap& values)
 {
     std::map<std::string, std::string> elements;  // element -> attribute text
@@ -128,20 +171,6 @@ std::string XmlTextBuild(const char* szRootName, const CValueMap& values)
     return xml + "</" + szRootName + ">\n";
 }
 
-using CFileHandle = CCUniqueFile;
-
-struct CAlgorithmCloser
-{
-    void operator()(void* hAlg) const { BCryptCloseAlgorithmProvider(hAlg, 0); }
-};
-struct CHashCloser
-{
-    void operator()(void* hHash) const { BCryptDestroyHash(hHash); }
-};
-using CAlgorithm = std::unique_ptr<void, CAlgorithmCloser>;
-using CHash = std::unique_ptr<void, CHashCloser>;
-}  // namespace
-
 bool XmlFileRead(const std::string& path, const char* szRootName, CValueMap& values, std::string& reason)
 {
     WIN32_FILE_ATTRIBUTE_DATA data = {};
@@ -154,18 +183,10 @@ bool XmlFileRead(const std::string& path, const char* szRootName, CValueMap& val
     CCComPtr<IXMLDOMDocument> document;
     if (!DocumentLoad(path, document, reason))
         return false;
-    CCComPtr<IXMLDOMElement> root;
-    CCBstr name;
-    if (FAILED(document->get_documentElement(root.put())) || !root ||
-        FAILED(root->get_nodeName(name.put())) || TextFromBstr(name.get()) != szRootName)
-    {
-        reason = path + " is no " + szRootName + " file";
-        return false;
-    }
-    CValueMap result;
-    ChildrenCollect(root.get(), result);
-    values = std::move(result);
-    return true;
+    if (DocumentValues(document.get(), szRootName, values))
+        return true;
+    reason = path + " is no " + szRootName + " file";
+    return false;
 }
 
 bool XmlFileWrite(const std::string& path, const char* szRootName, const CValueMap& values, std::string& reason)
@@ -225,28 +246,12 @@ std::string MachinePathGet()
 
 CValueMap MachineFactory()
 {
-    return {
-        {"System.BiosId", "B7710"},        {"System.Model", "Korvana D7710"},
-        {"System.BaseBoard", "D3771-A1"},  {"System.NetworkName", "PC-0001"},
-        {"System.Domain", "WORKGROUP"},    {"System.CpuId", "000906EA"},
-        {"System.Steppings", "0A"},        {"System.MicroCode", "000000F4"},
-        {"System.BiosInterface", "3.1"},   {"Bios.Version", "1.20"},
-        {"Bios.Date", "03/14/2026"},       {"Bios.WriteProtected", "0"},
-        {"Bios.RollbackForbidden", "0"},   {"Bios.AccessBlocked", "none"},
-        {"Bios.SameVersionOverwrite", "0"}, {"Bios.PostUpdate", "0"},
-        {"Bios.DowngradeProhibited", "0"}, {"Power.Type", "desktop"},
-        {"Power.Ac", "connected"},         {"Power.Battery", "absent"},
-        {"Power.IgnoreAcSupported", "1"},  {"Security.BitLocker", "0"},
-        {"Security.Txt", "0"},             {"Security.SetupPasswordSha256", ""},
-        {"Security.SetupAwaitsReboot", "0"}, {"Security.KorlixAwaitsReboot", "0"},
-        {"Security.UnsupportedOs", "0"},   {"Security.HyperV", "0"},
-        {"Post.Action", "none"},           {"Post.Outcome", "succeeded"},
-        {"Post.PendingVersion", ""},       {"Post.PendingDate", ""},
-        {"Post.Status", ""},               {"BootOrder.Devices", "HDD,USB,PXE"},
-        {"Settings.BootMenu", "Enabled"},  {"Settings.NumLock", "On"},
-        {"Settings.SecureBoot", "Enabled"}, {"Settings.Virtualization", "Disabled"},
-        {"Settings.WakeOnLan", "Disabled"},
-    };
+    CCComApartment apartment(COINIT_MULTITHREADED);
+    CCComPtr<IXMLDOMDocument> document;
+    CValueMap machine;
+    if (DocumentParse(g_szFactoryMachine, document))
+        DocumentValues(document.get(), "Machine", machine);
+    return machine;
 }
 
 void MachineBoot(CValueMap& machine)
@@ -266,7 +271,10 @@ void MachineBoot(CValueMap& machine)
     }
     machine["Security.SetupAwaitsReboot"] = "0";
     machine["Security.KorlixAwaitsReboot"] = "0";
-    if (machine["Bios.AccessBlocked"] == "untilreboot")
+    machine["Power.ShutdownPending"] = "0";
+    // A lock of the last operation or until the next boot ends with the boot;
+    // a failed check of the lock state and a denied access do not.
+    if (machine["Bios.AccessBlocked"] == "untilreboot" || machine["Bios.AccessBlocked"] == "previous")
         machine["Bios.AccessBlocked"] = "none";
 }
 

@@ -4,17 +4,9 @@
 # names a hash that does not fit its image.
 file(MAKE_DIRECTORY ${OUT})
 
-file(WRITE ${OUT}/Machine.xml [=[<?xml version="1.0"?>
-<Machine>
-  <Bios AccessBlocked="none" AstSupported="1" Date="03/14/2026" DowngradeProhibited="0" PostUpdate="0" RollbackForbidden="0" SameVersionOverwrite="0" Version="1.20" WriteProtected="0"/>
-  <BootOrder Devices="HDD,USB,PXE"/>
-  <Post Action="none" Outcome="succeeded" PendingDate="" PendingVersion="" Status=""/>
-  <Power Ac="connected" Battery="absent" IgnoreAcSupported="1" ShutdownPending="0" Type="desktop"/>
-  <Security BitLocker="0" HyperV="0" KorlixAwaitsReboot="0" SetupAwaitsReboot="0" SetupPasswordSha256="" Txt="0" UnsupportedOs="0"/>
-  <Settings BootMenu="Enabled" NumLock="On" SecureBoot="Enabled" Virtualization="Disabled" WakeOnLan="Disabled"/>
-  <System BaseBoard="D3771-A1" BiosId="B7710" BiosInterface="3.1" CpuId="000906EA" Domain="WORKGROUP" MicroCode="000000F4" Model="Korvana D7710" NetworkName="PC-0001" Steppings="0A"/>
-</Machine>
-]=])
+# The factory machine has one source, Machine.xml beside this script; the
+# engine carries the same bytes for MachineReset.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/Machine.xml ${OUT}/Machine.xml COPYONLY)
 
 function(update_write name biosId version date damaged)
     set(image "")

@@ -1,5 +1,6 @@
 // Entry points for rundll32: reset the simulated PC to its factory state and
 // boot it. Both act on DIDEREVE_MACHINE or the default machine file.
+#include "FactoryMachine.h"
 #include "MachineFile.h"
 #include "Record.h"
 
@@ -26,7 +27,7 @@ void MachineResetRun()
 {
     std::string reason;
     std::string path = MachineTargetGet();
-    if (!XmlFileWrite(path, "Machine", MachineFactory(), reason))
+    if (!FileWriteAtomic(path, g_szFactoryMachine, reason))
         RecordWrite({"error", reason});
     else
         RecordWrite({"reset", path});

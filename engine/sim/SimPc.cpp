@@ -2,6 +2,7 @@
 
 #include "ConfigArchive.h"
 #include "EngineLog.h"
+#include "FileSelect.h"
 #include "SimCommands.h"
 #include "SimCommon.h"
 
@@ -13,20 +14,8 @@ namespace
 {
 const ULONG g_ulNoSupportModule = 0x80040205;
 const ULONG g_ulRollbackForbidden = 0x8004F206;
-const ULONG g_ulInterruptedByShutdown = 0x80040202;
-
-// The update file of /O, else the newest one of the board in the working
-// directory, else beside the machine file.
-std::string UpdatePathGet(const std::string& machinePath, const std::string& dir, const CValueMap& machine,
-                          const CEngineArgs& args)
-{
-    std::vector<std::string> values = args.Values("O");
-    if (!values.empty())
-        return PathResolve(dir, values[0]);
-    const std::string biosId = Value(machine, "System.BiosId");
-    std::string path = UpdateFileFind(dir, biosId);
-    return path.empty() ? UpdateFileFind(FolderOf(machinePath), biosId) : path;
-}
+// What Hyper-V does to a flash: nothing, a warning, or a policy that blocks.
+const int g_nHyperVBlocks = 33;
 
 void FlashProgress(CAnswers& answers)
 {
@@ -58,6 +47,44 @@ bool UpdateLoad(const std::string& path, const CValueMap& machine, CValueMap& up
     return true;
 }
 
+// Whether a version is in a list of version patterns ("1.10,1.2*").
+bool VersionListed(const std::string& version, const std::string& list)
+{
+    size_t nStart = 0;
+    while (nStart <= list.size())
+    {
+        size_t nComma = list.find(',', nStart);
+        const std::string pattern = list.substr(nStart, nComma == std::string::npos ? nComma : nComma - nStart);
+        if (NameMatches(pattern.c_str(), version.c_str()))
+            return true;
+        if (nComma == std::string::npos)
+            break;
+        nStart = nComma + 1;
+    }
+    return false;
+}
+
+// What the update file requires: a Korlix version (/krlxver), an installed
+// BIOS that Korlix can flash from, an installed version the file can
+// follow. False when the job ended.
+bool UpdateRequirementsMet(const CValueMap& machine, const CValueMap& update, const CEngineArgs& args,
+                           CAnswers& answers)
+{
+    const std::string current = Value(machine, "Bios.Version");
+    const std::string korlix = Value(update, "Requires.KorlixVersion");
+    std::vector<std::string> given = args.Values("KRLXVER");
+    if (!korlix.empty() && (given.empty() || VersionCompare(given.back(), korlix) < 0))
+        return answers.FailStep("The Korlix version is not compatible with the requirement in the update file.");
+    const std::string bios = Value(update, "Requires.BiosVersion");
+    if (!bios.empty() && VersionCompare(current, bios) < 0)
+        return answers.FailStep("Update to a Korlix compatible BIOS version is required. Please update the BIOS "
+                                "using the appropriate XKJ version, e.g. 2.08XKJ.");
+    const std::string from = Value(update, "Requires.UpdateFrom");
+    if (!from.empty() && !VersionListed(current, from))
+        return answers.FailStep("The BIOS version in the file is not update compatible with the version installed.");
+    return true;
+}
+
 // The version rules and the flash device; false when the job ended.
 bool UpdateAllowed(const CValueMap& machine, const CValueMap& update, const CEngineArgs& args, CAnswers& answers)
 {
@@ -65,6 +92,8 @@ bool UpdateAllowed(const CValueMap& machine, const CValueMap& update, const CEng
     const std::string version = Value(update, "Target.Version");
     answers.Out("eBiosCurrentVersion", current);
     answers.Out("eBiosFileVersion", version);
+    if (!UpdateRequirementsMet(machine, update, args, answers))
+        return false;
     const int nOrder = VersionCompare(version, current);
     if (nOrder == 0 && !(args.Has("OV") && Flag(machine, "Bios.SameVersionOverwrite")))
         return answers.FailStep("Overwriting the same version is not possiblie with this BIOS");
@@ -74,8 +103,6 @@ bool UpdateAllowed(const CValueMap& machine, const CValueMap& update, const CEng
         return answers.FailStep("Downgrading to this BIOS version is prohibited.");
     if (Flag(machine, "Bios.WriteProtected"))
         return answers.FailStep("Flash device is write protected");
-    if (Flag(machine, "Power.ShutdownPending"))
-        return answers.StatusStep(g_ulInterruptedByShutdown);
     return true;
 }
 
@@ -125,11 +152,17 @@ void UpdateRun(const std::string& machinePath, CValueMap& machine, const CEngine
     std::string dir;
     if (!WorkDirGet(args, dir))
         return answers.Fail("invalid directory");
-    if (Flag(machine, "Security.HyperV"))
+    const std::string hyperV = Value(machine, "Security.HyperV");
+    if (hyperV == "block")
+        return answers.Fail("Microsoft-Hyper-V-Hypervisor is active", g_nHyperVBlocks);
+    if (hyperV == "1")
         answers.Out("eWarning", "Microsoft-Hyper-V-Hypervisor is active");
+    std::vector<std::string> names = args.Values("O");
+    const std::string path =
+        UpdateFileChoose(machinePath, dir, names.empty() ? std::string() : names[0], Value(machine, "System.BiosId"));
     CValueMap update;
-    if (UpdateLoad(UpdatePathGet(machinePath, dir, machine, args), machine, update, answers) &&
-        UpdateAllowed(machine, update, args, answers))
+    if (UpdateLoad(path, machine, update, answers) &&
+        UpdateAllowed(machine, update, args, answers) && WriteStart(machine, answers))
         UpdateApply(update, args, machine, answers);
 }
 
@@ -137,6 +170,7 @@ void ActionStatusRun(const CValueMap& machine, CAnswers& answers)
 {
     if (Value(machine, "Bios.AstSupported") == "0")
         return answers.Fail("Display last action status information is not supported");
+    // Nothing staged yet ("") reads as succeeded: no POST update is owed.
     const std::string status = Value(machine, "Post.Status");
     const char* szText = "POST update action succeeded";
     if (status == "failed")
@@ -145,8 +179,7 @@ void ActionStatusRun(const CValueMap& machine, CAnswers& answers)
         szText = "POST update action pending";
     else if (status == "skipped")
         szText = "POST update action skipped";
-    // The item list starts right after the token.
-    answers.Out("eActionStatus", std::string("Action status\t") + szText);
+    answers.ActionStatus(szText);
     answers.Done(0);
 }
 
@@ -210,15 +243,22 @@ bool SimPcRun(const std::string& machinePath, const std::string& cmdLine, std::v
     CAnswers answers;
     std::string argsReason;
     const CValueMap before = machine;
-    if (!args.Parse(cmdLine, argsReason))
+    const bool fArgs = args.Parse(cmdLine, argsReason);
+    // A log that cannot be written is a warning before the job starts.
+    const bool fLog = fArgs && args.Has("LF");
+    std::string logPath;
+    const bool fLogReady = fLog && EngineLogPrepare(args, machine, logPath);
+    if (fLog && !fLogReady)
+        answers.Out("eWarning", "Log file " + logPath + " cannot be written");
+    if (!fArgs)
         answers.Fail("Invalid command line");
     else
         CommandRun(machinePath, machine, args, answers);
     // A failed job leaves the machine as it was.
     if (!answers.Failed() && machine != before && !XmlFileWrite(machinePath, "Machine", machine, reason))
         return false;
-    if (args.Has("LF"))
-        EngineLogWrite(args, machine, answers.Blocks());
+    if (fLogReady)
+        EngineLogWrite(logPath, args, answers);
     blocks = answers.Take();
     return true;
 }

@@ -6,7 +6,6 @@
 #include "MachineFile.h"
 #include "SimAnswers.h"
 
-#include <functional>
 #include <string>
 
 bool Flag(const CValueMap& values, const char* szName);
@@ -17,17 +16,14 @@ std::string Value(const CValueMap& values, const char* szName);
 // BitLocker and TXT, the BIOS access state, the setup password, and for a
 // job that writes the power state. Empty when the job may go on.
 std::string JobBlockGet(const CValueMap& machine, const CEngineArgs& args, bool fWrites);
+// The last steps before the BIOS is written: a machine that asks for a
+// confirmation that nobody gives (32) or that its user cancels (1039), and
+// a shutdown that interrupts the job (307). False when the job ended.
+bool WriteStart(const CValueMap& machine, CAnswers& answers);
 // /FRB and /ARB announce the shutdown and leave the machine awaiting it.
 void RebootHandle(CValueMap& machine, const CEngineArgs& args, CAnswers& answers);
 
-// Calls the visitor with the path of every file in the folder that matches
-// the wildcard pattern.
-void FilesVisit(const std::string& folder, const char* szPattern,
-                const std::function<void(const std::string&)>& visitor);
-
 bool UpdateImageIntact(const CValueMap& update);
-// The newest intact update file of this board in a folder; empty when none.
-std::string UpdateFileFind(const std::string& folder, const std::string& biosId);
 
 // The folder that relative names are taken from: /WD, else the current
 // directory ("."). False when /WD names no folder.

@@ -1,34 +1,17 @@
 // The configuration commands of the simulated PC: restoring from an
 // archive, archiving, combining and listing files.
 #include "ConfigArchive.h"
+#include "FileSelect.h"
 #include "SimCommands.h"
 #include "SimCommon.h"
 
+#include <cstdlib>
+
 namespace
 {
-const ULONG g_ulInterruptedByShutdown = 0x80040202;
-
 unsigned AreaIf(bool fSelected, EConfigArea eArea)
 {
     return fSelected ? static_cast<unsigned>(eArea) : 0u;
-}
-
-// The newest archive of the board in the folder; empty when none.
-std::string ArchiveFileFind(const std::string& dir, const std::string& biosId)
-{
-    std::string best;
-    std::string bestCreated;
-    FilesVisit(dir, "*.nvux", [&](const std::string& path) {
-        CValueMap archive;
-        std::string reason;
-        if (ConfigFileRead(path, archive, reason) && Value(archive, "System.BiosId") == biosId &&
-            Value(archive, "Archive.Created") >= bestCreated)
-        {
-            best = path;
-            bestCreated = Value(archive, "Archive.Created");
-        }
-    });
-    return best;
 }
 
 // The archive a restore reads; false when the job ended.
@@ -38,8 +21,8 @@ bool RestoreArchiveLoad(const CValueMap& machine, const CEngineArgs& args, CValu
     if (!WorkDirGet(args, dir))
         return answers.FailStep("invalid directory");
     std::vector<std::string> values = args.Values("O");
-    const std::string path = values.empty() ? ArchiveFileFind(dir, Value(machine, "System.BiosId"))
-                                            : PathResolve(dir, values[0]);
+    const std::string path = ObjectFileResolve(dir, values.empty() ? std::string("*.nvux") : values[0], eFileArchive,
+                                               Value(machine, "System.BiosId"));
     if (path.empty() || !FileExists(path))
         return answers.FailStep("invalid or missing file(s)");
     answers.Out("eFileName", path);
@@ -67,6 +50,22 @@ std::string TargetPathGet(const std::string& dir, const std::string& name, const
     return std::string();
 }
 
+// Writes a file of /ARC or /MAKE when the disk has room for it; false when
+// the job ended.
+bool ValuesFileWrite(const CValueMap& machine, const std::string& path, const char* szRoot, const CValueMap& values,
+                     CAnswers& answers)
+{
+    const std::string text = XmlTextBuild(szRoot, values);
+    const std::string free = Value(machine, "Disk.FreeBytes");
+    if (!free.empty() && text.size() > strtoull(free.c_str(), nullptr, 10))
+        return answers.FailStep("Insufficient disk space");
+    std::string reason;
+    if (!FileWriteAtomic(path, text, reason))
+        return answers.FailStep("Could not write to archive");
+    answers.Out("eFileName", path);
+    return true;
+}
+
 // Lines of item, tab, value for one update file or archive.
 std::string UpdateItems(const CValueMap& update)
 {
@@ -87,10 +86,15 @@ std::string ArchiveItems(const CValueMap& archive)
            Value(archive, "BootOrder.Devices") + "\n";
 }
 
+bool ArchiveNamed(const std::string& name)
+{
+    return name.size() > 5 && _stricmp(name.c_str() + name.size() - 5, ".nvux") == 0;
+}
+
 // Lists one file; false when the job ended.
 bool FileInfoList(const std::string& path, CAnswers& answers)
 {
-    if (!FileExists(path))
+    if (path.empty() || !FileExists(path))
         return answers.FailStep("invalid or missing file(s)");
     answers.Out("eFileName", path);
     CValueMap values;
@@ -107,8 +111,7 @@ bool FileInfoList(const std::string& path, CAnswers& answers)
         answers.Out("eListBupInfo", ArchiveItems(values));
         return true;
     }
-    const bool fArchive = path.size() > 5 && _stricmp(path.c_str() + path.size() - 5, ".nvux") == 0;
-    return answers.FailStep(fArchive ? "Can't load CMOS image file" : "Can't load BIOS file");
+    return answers.FailStep(ArchiveNamed(path) ? "Can't load CMOS image file" : "Can't load BIOS file");
 }
 }  // namespace
 
@@ -126,10 +129,8 @@ void RestoreRun(CValueMap& machine, const CEngineArgs& args, CAnswers& answers)
     if (!block.empty())
         return answers.Fail(block);
     CValueMap archive;
-    if (!RestoreArchiveLoad(machine, args, archive, answers))
+    if (!RestoreArchiveLoad(machine, args, archive, answers) || !WriteStart(machine, answers))
         return;
-    if (Flag(machine, "Power.ShutdownPending"))
-        return answers.Status(g_ulInterruptedByShutdown);
     CValueMap restored = machine;
     std::vector<std::string> warnings;
     ArchiveRestore(archive, RestoreAreasGet(args), restored, warnings);
@@ -155,10 +156,8 @@ void ArchiveRun(const CValueMap& machine, const CEngineArgs& args, CAnswers& ans
     const std::string path = TargetPathGet(dir, PlaceholdersExpand(pattern, machine, true, dir), args, answers);
     if (path.empty())
         return;
-    std::string reason;
-    if (!XmlFileWrite(path, "ConfigArchive", ArchiveFromMachine(machine), reason))
-        return answers.Fail("Could not write to archive");
-    answers.Out("eFileName", path);
+    if (!ValuesFileWrite(machine, path, "ConfigArchive", ArchiveFromMachine(machine), answers))
+        return;
     answers.Out("eInfo", "Archiving configuration data completed");
     answers.Done(0);
 }
@@ -171,29 +170,32 @@ void MakeRun(const CValueMap& machine, const CEngineArgs& args, CAnswers& answer
         return answers.Fail("invalid directory");
     std::vector<std::string> bios = args.Values("BINP");
     std::vector<std::string> config = args.Values("CINP");
-    if (bios.empty() || config.empty() || !FileExists(PathResolve(dir, bios[0])) ||
-        !FileExists(PathResolve(dir, config[0])))
+    const std::string biosId = Value(machine, "System.BiosId");
+    const std::string biosPath = bios.empty() ? std::string() : ObjectFileResolve(dir, bios[0], eFileUpdate, biosId);
+    const std::string configPath =
+        config.empty() ? std::string() : ObjectFileResolve(dir, config[0], eFileArchive, biosId);
+    if (biosPath.empty() || configPath.empty() || !FileExists(biosPath) || !FileExists(configPath))
         return answers.Fail("invalid or missing file(s)");
     CValueMap update;
     CValueMap archive;
     std::string reason;
-    if (!XmlFileRead(PathResolve(dir, bios[0]), "BiosUpdate", update, reason) || !UpdateImageIntact(update) ||
+    if (!XmlFileRead(biosPath, "BiosUpdate", update, reason) || !UpdateImageIntact(update) ||
         UpdateIsCombined(update))
         return answers.Fail("Can't load BIOS file");
-    if (!ConfigFileRead(PathResolve(dir, config[0]), archive, reason))
+    if (!ConfigFileRead(configPath, archive, reason))
         return answers.Fail("Can't load CMOS image file");
     if (Value(archive, "System.BiosId") != Value(update, "Target.BiosId"))
         return answers.Fail("Making combined archive failed");
     std::vector<std::string> values = args.Values("O");
-    const std::string name = values.empty() ? bios[0].substr(0, bios[0].find_last_of('.')) + "-combined.bup"
+    const std::string biosName = biosPath.substr(biosPath.find_last_of("\\/") + 1);
+    const std::string name = values.empty() ? biosName.substr(0, biosName.find_last_of('.')) + "-combined.bup"
                                             : values[0];
     const std::string path = TargetPathGet(dir, PlaceholdersExpand(name, machine, true, dir), args, answers);
     if (path.empty())
         return;
     update.insert(archive.begin(), archive.end());
-    if (!XmlFileWrite(path, "BiosUpdate", update, reason))
-        return answers.Fail("Could not write to archive");
-    answers.Out("eFileName", path);
+    if (!ValuesFileWrite(machine, path, "BiosUpdate", update, answers))
+        return;
     answers.Out("eInfo", "Combined archive created");
     answers.Done(0);
 }
@@ -202,18 +204,18 @@ void BupInfoRun(const std::string& machinePath, const CValueMap& machine, const 
                 CAnswers& answers)
 {
     answers.Out("eAction", "Getting detail information");
+    if (Value(machine, "Bios.BupInfoSupported") == "0")
+        return answers.Fail("List content of BupInfo.xml is not supported");
     std::string dir;
     if (!WorkDirGet(args, dir))
         return answers.Fail("invalid directory");
+    // A pattern lists the file that /UPD (or, for archives, /NVU) would take.
+    const std::string biosId = Value(machine, "System.BiosId");
     std::vector<std::string> paths;
     for (const std::string& value : args.Values("O"))
-        paths.push_back(PathResolve(dir, value));
+        paths.push_back(ObjectFileResolve(dir, value, ArchiveNamed(value) ? eFileArchive : eFileUpdate, biosId));
     if (paths.empty())
-    {
-        std::string found = UpdateFileFind(dir, Value(machine, "System.BiosId"));
-        paths.push_back(found.empty() ? UpdateFileFind(FolderOf(machinePath), Value(machine, "System.BiosId"))
-                                      : found);
-    }
+        paths.push_back(UpdateFileChoose(machinePath, dir, std::string(), biosId));
     for (const std::string& path : paths)
         if (!FileInfoList(path, answers))
             return;

@@ -13,6 +13,9 @@
 
 namespace
 {
+const ULONG g_ulInterruptedByShutdown = 0x80040202;
+const ULONG g_ulCancelledByUser = 0x80040204;
+
 const char* OsBlockGet(const CValueMap& machine)
 {
     if (Flag(machine, "Security.UnsupportedOs"))
@@ -33,6 +36,8 @@ const char* AccessBlockGet(const CValueMap& machine)
         return "BIOS access is blocked until next reboot";
     if (blocked == "checkfailed")
         return "Checking BIOS access state failed";
+    if (blocked == "denied")
+        return "Access denied.";
     return nullptr;
 }
 
@@ -125,6 +130,42 @@ bool PasswordAccepted(const CValueMap& machine, const CEngineArgs& args)
     return fOk;
 }
 
+// The minimum battery capacity: /BPC=<percent>, none with /BPC=HIGHRISK,
+// else 20 percent.
+int BatteryMinimumGet(const CEngineArgs& args)
+{
+    std::vector<std::string> values = args.Values("BPC");
+    if (values.empty())
+        return 20;
+    return _stricmp(values.back().c_str(), "HIGHRISK") == 0 ? 0 : atoi(values.back().c_str());
+}
+
+// The battery with /W, on AC or not; empty when it will do.
+const char* WarningOffBatteryBlockGet(const std::string& ac, const std::string& battery, bool fLow)
+{
+    if (battery == "unknown")
+        return ac == "connected"
+                   ? "The battery capacity couldn't be recognized. Please do not use /W parameter."
+                   : "The battery capacity couldn't be recognized. Please connect AC adapter and do not use /W parameter.";
+    if (battery == "absent")
+        return "The battery is not attached. Please plug in charged battery or do not use /W parameter.";
+    if (fLow)
+        return "The remaining battery capacity is too low. Please charge the battery or do not use /W parameter.";
+    return "";
+}
+
+// The battery when the notebook runs without AC (/IAC); empty when it will do.
+const char* BatteryOnlyBlockGet(const std::string& battery, bool fLow)
+{
+    if (battery == "unknown")
+        return "Could not recognize battery capacity on the notebook system. Please contact support helpdesk.";
+    if (battery == "absent")
+        return "The battery is not attached. Please plug in charged battery and try again.";
+    if (fLow)
+        return "The remaining battery capacity is too low. Please charge the battery and try again.";
+    return "";
+}
+
 // Power conditions of a job that writes to the BIOS; empty when it may go on.
 std::string PowerBlockGet(const CValueMap& machine, const CEngineArgs& args)
 {
@@ -135,31 +176,18 @@ std::string PowerBlockGet(const CValueMap& machine, const CEngineArgs& args)
         return std::string();
     const std::string ac = Value(machine, "Power.Ac");
     const std::string battery = Value(machine, "Power.Battery");
-    const bool fBatteryPercent = !battery.empty() && isdigit(static_cast<unsigned char>(battery[0]));
-    const int nPercent = fBatteryPercent ? atoi(battery.c_str()) : 0;
+    const bool fLow = atoi(battery.c_str()) < BatteryMinimumGet(args);
     if (args.Has("W"))
     {
-        if (battery == "unknown")
-            return ac == "connected" ? "The battery capacity couldn't be recognized. Please do not use /W parameter."
-                                     : "The battery capacity couldn't be recognized. Please connect AC adapter and do not use /W parameter.";
-        if (battery == "absent")
-            return "The battery is not attached. Please plug in charged battery or do not use /W parameter.";
-        if (nPercent < 50)
-            return "The remaining battery capacity is too low. Please charge the battery or do not use /W parameter.";
+        const char* szBlock = WarningOffBatteryBlockGet(ac, battery, fLow);
+        if (*szBlock)
+            return szBlock;
     }
     if (ac == "unknown" && !fIac)
         return "Could not recognize AC adapter on the notebook system. Please contact support helpdesk.";
     if (ac == "disconnected" && !fIac)
         return "AC adapter is not connected on the notebook system. Please plug in AC adapter cable.";
-    if (ac == "connected")
-        return std::string();
-    if (battery == "unknown")
-        return "Could not recognize battery capacity on the notebook system. Please contact support helpdesk.";
-    if (battery == "absent")
-        return "The battery is not attached. Please plug in charged battery and try again.";
-    if (nPercent < 30)
-        return "The remaining battery capacity is too low. Please charge the battery and try again.";
-    return std::string();
+    return ac == "connected" ? std::string() : std::string(BatteryOnlyBlockGet(battery, fLow));
 }
 
 }  // namespace
@@ -170,6 +198,18 @@ std::string JobBlockGet(const CValueMap& machine, const CEngineArgs& args, bool 
     if (block.empty() && !PasswordAccepted(machine, args))
         block = "Invalid password";
     return block.empty() && fWrites ? PowerBlockGet(machine, args) : block;
+}
+
+bool WriteStart(const CValueMap& machine, CAnswers& answers)
+{
+    const std::string confirm = Value(machine, "Security.Confirm");
+    if (confirm == "missing")
+        return answers.FailStep("Missing confirmation(s)");
+    if (confirm == "cancel")
+        return answers.StatusStep(g_ulCancelledByUser);
+    if (Flag(machine, "Power.ShutdownPending"))
+        return answers.StatusStep(g_ulInterruptedByShutdown);
+    return true;
 }
 
 void RebootHandle(CValueMap& machine, const CEngineArgs& args, CAnswers& answers)
@@ -185,37 +225,6 @@ bool UpdateImageIntact(const CValueMap& update)
 {
     const std::string image = Value(update, "Image");
     return !image.empty() && Sha256Hex(image) == Value(update, "Image.Sha256");
-}
-
-void FilesVisit(const std::string& folder, const char* szPattern,
-                const std::function<void(const std::string&)>& visitor)
-{
-    WIN32_FIND_DATAA data;
-    CCUniqueFind find(FindFirstFileA((folder + "\\" + szPattern).c_str(), &data));
-    if (!find)
-        return;
-    do
-        visitor(folder + "\\" + data.cFileName);
-    while (FindNextFileA(find.get(), &data));
-}
-
-std::string UpdateFileFind(const std::string& folder, const std::string& biosId)
-{
-    std::string best;
-    std::string bestVersion;
-    FilesVisit(folder, (biosId + "-*.bup").c_str(), [&](const std::string& path) {
-        CValueMap update;
-        std::string reason;
-        if (!XmlFileRead(path, "BiosUpdate", update, reason) || Value(update, "Target.BiosId") != biosId ||
-            !UpdateImageIntact(update))
-            return;
-        if (best.empty() || VersionCompare(Value(update, "Target.Version"), bestVersion) > 0)
-        {
-            best = path;
-            bestVersion = Value(update, "Target.Version");
-        }
-    });
-    return best;
 }
 
 bool WorkDirGet(const CEngineArgs& args, std::string& dir)

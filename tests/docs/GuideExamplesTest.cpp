@@ -182,6 +182,15 @@ void FilesCopy(const std::string& from, const std::string& pattern, const std::s
         FindClose(hFind);
 }
 
+bool FileFound(const std::string& pattern)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE hFind = FindFirstFileA(pattern.c_str(), &found);
+    if (hFind != INVALID_HANDLE_VALUE)
+        FindClose(hFind);
+    return hFind != INVALID_HANDLE_VALUE;
+}
+
 std::string Replaced(std::string text, const std::string& what, const std::string& with)
 {
     for (size_t nPos = 0; (nPos = text.find(what, nPos)) != std::string::npos; nPos += with.size())
@@ -454,6 +463,10 @@ TEST_P(GuideScriptTest, BranchAndExitCode)
             if (call.rfind("korlix\t", 0) != 0)
                 calls.push_back(call);
         EXPECT_EQ(expected, calls);
+        if (!*step.szArguments)
+        {
+            EXPECT_TRUE(FileFound("C:\\Logs\\PC-0001-*.log")) << "the update's log";
+        }
     }
 }
 

@@ -5,8 +5,9 @@
 # ./korlix must give the code stated beside it. What the text promises is
 # checked too: "1.30 flashed" and "NumLock is On" in the machine file,
 # "x.nvux written" in $R. Lines that cannot run are listed with the reason.
-# Usage: ReadmeExamples.sh <source folder>
+# Usage: ReadmeExamples.sh <source folder> <factory machine folder>
 cd "$1" || exit 1
+factory="$2"
 failures=0
 
 # Lines that no test can run, and why.
@@ -34,8 +35,10 @@ effects_check() {
 
 # One block in a shell of its own; the failures come back as its exit status.
 block_run() {
-    R=$(mktemp -d)
-    cp build/mingw/engine/machine/* "$R/"
+    local own
+    own=$(mktemp -d)
+    R=$own
+    cp "$factory"/* "$R/"
     export DIDEREVE_MACHINE="Z:$R/Machine.xml"
     unset DIDEREVE_SCRIPT DIDEREVE_RECORD
     local line code what rc re='#[[:space:]]+([0-9]+):?[[:space:]]*(.*)$'
@@ -61,7 +64,7 @@ block_run() {
         fi
         effects_check "$what"
     done
-    rm -rf "$R" "$R.out" "$R.err"
+    rm -rf "$own" "$R" "$R.out" "$R.err"
     return $failures
 }
 
@@ -77,6 +80,6 @@ while IFS= read -r -d $'\036' block; do
     (block_run <<<"$block") || failures=$((failures + $?))
 done <<<"$blocks"
 
-[ $ran -eq 3 ] || fail "$ran blocks with ./korlix examples, expected 3"
+[ $ran -ge 3 ] || fail "$ran blocks with ./korlix examples, expected 3 at least"
 echo "$ran blocks run, $failures failures"
 [ $failures -eq 0 ]

@@ -18,6 +18,9 @@ namespace
 {
 using CValues = std::map<std::string, std::string>;
 
+// A step that boots the machine instead of running Korlix.
+const char g_szBoot[] = "(boot)";
+
 const char g_szEngineDll[] =
     "C:\\Program Files\\Common Files\\Tervane\\Components\\DiDEreve.dll\\6.22.12.0\\DiDEreve.dll";
 
@@ -72,14 +75,12 @@ CValueMap UpdateValues(const std::string& biosId, const std::string& version)
             {"Target.Version", version}, {"Image", image}, {"Image.Sha256", Sha256Hex(image)}};
 }
 
-std::string UpdateText(const std::string& biosId, const std::string& version, bool fDamaged = false)
+std::string UpdateText(const std::string& biosId, const std::string& version, const CValues& overrides = {})
 {
-    const std::string image = "IMAGE-" + biosId + "-" + version;
-    const std::string hash = fDamaged ? Sha256Hex("other") : Sha256Hex(image);
-    return "<?xml version=\"1.0\"?>\n<BiosUpdate>\n  <Target BiosId=\"" + biosId + "\" Date=\"01/02/2027\" "
-           "PostOnly=\"0\" Version=\"" + version + "\"/>\n  <Image Sha256=\"" + hash + "\">" + image +
-           "</Image>\n</BiosUpdate>\n";
+    return ValuesText("BiosUpdate", UpdateValues(biosId, version), overrides);
 }
+
+const CValues g_damaged = {{"Image.Sha256", Sha256Hex("other")}};
 
 // A folder with a machine file and the update files the cases name.
 class CSimPc
@@ -92,7 +93,20 @@ public:
         FileWrite(m_dir.File("same.bup"), UpdateText("B7710", "1.20"));
         FileWrite(m_dir.File("old.bup"), UpdateText("B7710", "1.10"));
         FileWrite(m_dir.File("other.bup"), UpdateText("B8820", "2.00"));
-        FileWrite(m_dir.File("damaged.bup"), UpdateText("B7710", "1.40", true));
+        FileWrite(m_dir.File("damaged.bup"), UpdateText("B7710", "1.40", g_damaged));
+        // What the requirements of an update file refuse and allow.
+        FileWrite(m_dir.File("needs-korlix.bup"), UpdateText("B7710", "1.30", {{"Requires.KorlixVersion", "6.30"}}));
+        FileWrite(m_dir.File("needs-bios.bup"), UpdateText("B7710", "1.30", {{"Requires.BiosVersion", "1.25"}}));
+        FileWrite(m_dir.File("incompatible.bup"), UpdateText("B7710", "1.30", {{"Requires.UpdateFrom", "1.0*,1.1?"}}));
+        FileWrite(m_dir.File("compatible.bup"),
+                  UpdateText("B7710", "1.30", {{"Requires.UpdateFrom", "1.1?,1.2*"}, {"Requires.KorlixVersion", "6.22"},
+                                               {"Requires.BiosVersion", "1.20"}}));
+        // The newest intact file of the board among B7710-*.bup: 1.40 of the
+        // later date; 1.50 is damaged, 9.00 of another board.
+        FileWrite(m_dir.File("B7710-1.40.bup"), UpdateText("B7710", "1.40"));
+        FileWrite(m_dir.File("B7710-1.40-later.bup"), UpdateText("B7710", "1.40", {{"Target.Date", "02/01/2027"}}));
+        FileWrite(m_dir.File("B7710-1.50.bup"), UpdateText("B7710", "1.50", g_damaged));
+        FileWrite(m_dir.File("B7710-9.00.bup"), UpdateText("B8820", "9.00"));
         FileWrite(m_dir.File("notours.bup"), "<?xml version=\"1.0\"?>\n<Something/>\n");
         FileWrite(m_dir.File("broken.bup"), "<BiosUpdate><Target");
         FileWrite(m_dir.File("archive.nvux"), ArchiveText());
@@ -116,6 +130,11 @@ public:
     // Replaces %DIR% in the arguments by the folder.
     CKorlixRun Run(std::string arguments) const
     {
+        if (arguments == g_szBoot)
+        {
+            Reboot();
+            return CKorlixRun{0};
+        }
         for (size_t nPos; (nPos = arguments.find("%DIR%")) != std::string::npos;)
             arguments.replace(nPos, 5, m_dir.Path());
         CKorlixStart start;
@@ -162,8 +181,6 @@ void PrintTo(const CConditionCase& c, std::ostream* os)
     *os << c.szName;
 }
 
-const CValues g_notebook = {{"Power.Type", "notebook"}};
-
 CValues Notebook(const std::string& ac, const std::string& battery, const char* szIac = "1")
 {
     return {{"Power.Type", "notebook"}, {"Power.Ac", ac}, {"Power.Battery", battery},
@@ -176,12 +193,15 @@ const CValues g_password = {{"Security.SetupPasswordSha256", Sha256Hex("secret")
 
 using SimPcConditionTest = testing::TestWithParam<CConditionCase>;
 
-TEST_P(SimPcConditionTest, ExitCodeAndConsole)
+// Every run also writes a log (unless the row names one): its last line is
+// the exit code the run returns.
+TEST_P(SimPcConditionTest, ExitCodeConsoleAndLog)
 {
     const CConditionCase& c = GetParam();
     CSimPc pc(c.machine);
     const std::string before = FileBytes(pc.Machine());
-    CKorlixRun run = pc.Run(c.arguments);
+    const bool fOwnLog = c.arguments.find("/LF") != std::string::npos;
+    CKorlixRun run = pc.Run(c.arguments + (fOwnLog ? "" : " /LF=%DIR%\\run.log"));
     EXPECT_EQ(c.dwExitCode, run.dwExitCode) << run.out << run.err;
     EXPECT_NE(std::string::npos, run.out.find(c.out)) << run.out;
     // A job that fails leaves the machine as it was.
@@ -189,11 +209,19 @@ TEST_P(SimPcConditionTest, ExitCodeAndConsole)
     {
         EXPECT_EQ(before, FileBytes(pc.Machine()));
     }
+    const std::string log = FileBytes(pc.Dir() + "\\run.log");
+    const std::string last = "Exit code: " + std::to_string(run.dwExitCode) + "\r\n";
+    if (!fOwnLog && c.dwExitCode != 4)
+    {
+        EXPECT_TRUE(log.size() > last.size() && log.compare(log.size() - last.size(), last.size(), last) == 0)
+            << log;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Conditions, SimPcConditionTest,
     testing::Values(
+        // Update: files and versions.
         CConditionCase{"Update", {}, g_newer, 0, "Flashed vers.....1.30"},
         CConditionCase{"SameVersion", {}, "/UPD /O=%DIR%\\same.bup", 1047,
                        "Overwriting the same version is not possiblie with this BIOS"},
@@ -207,7 +235,32 @@ INSTANTIATE_TEST_SUITE_P(
         CConditionCase{"NotOurs", {}, "/UPD /O=%DIR%\\notours.bup", 8, "Can't load BIOS file"},
         CConditionCase{"Malformed", {}, "/UPD /O=%DIR%\\broken.bup", 8, "Can't load BIOS file"},
         CConditionCase{"OtherBoard", {}, "/UPD /O=%DIR%\\other.bup", 1040, ""},
+        CConditionCase{"NeedsKorlix", {}, "/UPD /O=%DIR%\\needs-korlix.bup", 1041,
+                       "The Korlix version is not compatible with the requirement in the update file."},
+        CConditionCase{"NeedsBios", {}, "/UPD /O=%DIR%\\needs-bios.bup", 1042,
+                       "Update to a Korlix compatible BIOS version is required."},
+        CConditionCase{"Incompatible", {}, "/UPD /O=%DIR%\\incompatible.bup", 1036,
+                       "The BIOS version in the file is not update compatible with the version installed."},
+        CConditionCase{"RequirementsMet", {}, "/UPD /O=%DIR%\\compatible.bup", 0, "Flashed vers.....1.30"},
         CConditionCase{"Post", {{"Bios.PostUpdate", "1"}}, g_newer, 400, "BIOS update prepared for POST flash"},
+        CConditionCase{"UpdateCombinedOtherBoard", {}, "/UPD /O=%DIR%\\combined-otherboard.bup", 1046,
+                       "Invalid file(s) for full update"},
+        CConditionCase{"UpdateCombined", {}, "/UPD /O=%DIR%\\combined.bup", 0, "NVRAM updating completed"},
+        CConditionCase{"UpdateHuge", {}, "/UPD /O=%DIR%\\huge.nvux", 8, "Can't load BIOS file"},
+        CConditionCase{"UpdateUnreadable", {}, "/UPD /O=%DIR%\\folder.nvux", 8, "Can't load BIOS file"},
+        CConditionCase{"UpdateWorkDirMissing", {}, "/UPD /WD=%DIR%\\nodir /O=new.bup", 2, "invalid directory"},
+        // Patterns: the newest intact file of the board among the matches.
+        CConditionCase{"Pattern", {}, "/UPD /O=%DIR%\\B7710*.BUP", 0, "B7710-1.40-later.bup"},
+        CConditionCase{"PatternInWorkDir", {}, "/UPD /WD=%DIR% /O=B7710-1.?0.bup", 0, "B7710-1.40.bup"},
+        CConditionCase{"PatternNoMatch", {}, "/UPD /O=%DIR%\\X*.bup", 8, "invalid or missing file(s)"},
+        CConditionCase{"PatternOnlyOtherBoard", {}, "/UPD /O=%DIR%\\B7710-9*.bup", 8, "invalid or missing file(s)"},
+        CConditionCase{"NoFileNewestOfBoard", {}, "/UPD", 0, "B7710-1.40-later.bup"},
+        CConditionCase{"BupInfoPattern", {}, "/BUPINFO /O=%DIR%\\B*.bup", 0, "B7710-1.40-later.bup"},
+        CConditionCase{"BupInfoArchivePattern", {}, "/BUPINFO /O=%DIR%\\*.nvux", 0, "archive.nvux"},
+        CConditionCase{"RestorePattern", {}, "/NVRAM /O=%DIR%\\*.nvux", 0, "archive.nvux"},
+        CConditionCase{"MakePattern", {}, "/MAKE /WD=%DIR% /CINP=arch*.nvux /BINP=B7710-1.4*.bup", 0,
+                       "B7710-1.40-later-combined.bup"},
+        // The machine: system, access, password.
         CConditionCase{"BitLocker", {{"Security.BitLocker", "1"}}, g_newer, 1024,
                        "No update action possible with Bitlocker protected drives"},
         CConditionCase{"Txt", {{"Security.Txt", "1"}}, g_newer, 1038,
@@ -223,50 +276,62 @@ INSTANTIATE_TEST_SUITE_P(
                        "BIOS access is blocked until next reboot"},
         CConditionCase{"BlockedCheck", {{"Bios.AccessBlocked", "checkfailed"}}, g_newer, 1045,
                        "Checking BIOS access state failed"},
+        CConditionCase{"AccessDenied", {{"Bios.AccessBlocked", "denied"}}, g_newer, 1037, "Access denied."},
         CConditionCase{"WriteProtected", {{"Bios.WriteProtected", "1"}}, g_newer, 2,
                        "Flash device is write protected"},
-        CConditionCase{"HyperV", {{"Security.HyperV", "1"}}, g_newer, 1, "Microsoft-Hyper-V-Hypervisor is active"},
         CConditionCase{"Shutdown", {{"Power.ShutdownPending", "1"}}, g_newer, 307, ""},
-        CConditionCase{"BatteryLowW", Notebook("connected", "20"), g_newer + " /W", 1025,
-                       "The remaining battery capacity is too low. Please charge the battery or do not use /W"},
-        CConditionCase{"BatteryUnknownW", Notebook("connected", "unknown"), g_newer + " /W", 1026,
-                       "The battery capacity couldn't be recognized. Please do not use /W parameter."},
-        CConditionCase{"BatteryAbsentW", Notebook("connected", "absent"), g_newer + " /W", 1027,
-                       "The battery is not attached. Please plug in charged battery or do not use /W"},
-        CConditionCase{"BatteryLowIac", Notebook("disconnected", "10"), g_newer + " /IAC", 1028,
-                       "The remaining battery capacity is too low. Please charge the battery and try again."},
-        CConditionCase{"BatteryUnknownIac", Notebook("disconnected", "unknown"), g_newer + " /IAC", 1029,
-                       "Could not recognize battery capacity on the notebook system."},
-        CConditionCase{"BatteryAbsentIac", Notebook("disconnected", "absent"), g_newer + " /IAC", 1030,
-                       "The battery is not attached. Please plug in charged battery and try again."},
-        CConditionCase{"AcDisconnected", Notebook("disconnected", "80"), g_newer, 1031,
-                       "AC adapter is not connected on the notebook system."},
-        CConditionCase{"AcUnknown", Notebook("unknown", "80"), g_newer, 1032,
-                       "Could not recognize AC adapter on the notebook system."},
-        CConditionCase{"BatteryUnknownAcW", Notebook("disconnected", "unknown"), g_newer + " /W", 1033,
-                       "Please connect AC adapter and do not use /W parameter."},
-        CConditionCase{"IacUnsupported", Notebook("disconnected", "80", "0"), g_newer + " /IAC", 1034,
-                       "/IGNOREAC parameter is not supported on this system."},
-        CConditionCase{"BatteryFine", Notebook("disconnected", "80"), g_newer + " /IAC", 0, "1.30"},
-        CConditionCase{"PasswordMissing", {{"Security.SetupPasswordSha256", Sha256Hex("secret")}}, g_newer, 2,
-                       "Invalid password"},
-        CConditionCase{"PasswordWrong", {{"Security.SetupPasswordSha256", Sha256Hex("secret")}},
-                       g_newer + " /PWD=wrong", 2, "Invalid password"},
-        CConditionCase{"PasswordRight", {{"Security.SetupPasswordSha256", Sha256Hex("secret")}},
-                       g_newer + " /PWD=secret", 0, "1.30"},
-        CConditionCase{"AstUnsupported", {{"Bios.AstSupported", "0"}}, "/AST", 1048,
-                       "Display last action status information is not supported"},
-        CConditionCase{"AstPending", {{"Post.Status", "pending"}}, "/AST", 402, "POST update action pending"},
-        CConditionCase{"AstFailed", {{"Post.Status", "failed"}}, "/AST", 401, "POST update action failed"},
-        CConditionCase{"AstSucceeded", {{"Post.Status", "succeeded"}}, "/AST", 0, "POST update action succeeded"},
-        CConditionCase{"UpdateCombinedOtherBoard", {}, "/UPD /O=%DIR%\\combined-otherboard.bup", 1046,
-                       "Invalid file(s) for full update"},
-        CConditionCase{"UpdateCombined", {}, "/UPD /O=%DIR%\\combined.bup", 0, "NVRAM updating completed"},
-        CConditionCase{"UpdateHuge", {}, "/UPD /O=%DIR%\\huge.nvux", 8, "Can't load BIOS file"},
-        CConditionCase{"UpdateUnreadable", {}, "/UPD /O=%DIR%\\folder.nvux", 8, "Can't load BIOS file"},
-        CConditionCase{"UpdateWorkDirMissing", {}, "/UPD /WD=%DIR%\\nodir /O=new.bup", 2, "invalid directory"},
+        CConditionCase{"ConfirmationMissing", {{"Security.Confirm", "missing"}}, g_newer, 32,
+                       "Missing confirmation(s)"},
+        CConditionCase{"Cancelled", {{"Security.Confirm", "cancel"}}, g_newer, 1039, "Checking update file(s)"},
+        // Hyper-V: a warning that a bit keeps and a whole code replaces, or a block.
+        CConditionCase{"HyperV", {{"Security.HyperV", "1"}}, g_newer, 1, "Microsoft-Hyper-V-Hypervisor is active"},
+        CConditionCase{"HyperVThenMissingFile", {{"Security.HyperV", "1"}}, "/UPD /O=%DIR%\\missing.bup", 9, ""},
+        CConditionCase{"HyperVThenSameVersion", {{"Security.HyperV", "1"}}, "/UPD /O=%DIR%\\same.bup", 1047, ""},
+        CConditionCase{"HyperVThenWriteProtected", {{"Security.HyperV", "1"}, {"Bios.WriteProtected", "1"}}, g_newer,
+                       1, "Flash device is write protected"},
+        CConditionCase{"HyperVBlocks", {{"Security.HyperV", "block"}}, g_newer, 33,
+                       "Error............Microsoft-Hyper-V-Hypervisor is active"},
+        CConditionCase{"PasswordMissing", g_password, g_newer, 2, "Invalid password"},
+        CConditionCase{"PasswordWrong", g_password, g_newer + " /PWD=wrong", 2, "Invalid password"},
+        CConditionCase{"PasswordRight", g_password, g_newer + " /PWD=secret", 0, "1.30"},
         CConditionCase{"PwcMalformed", g_password, g_newer + " /PWC=0123456789", 2, "Invalid password"},
         CConditionCase{"EngineUnknownSwitch", {}, "/AST /SYSTEMDATA", 4, "Invalid command line"},
+        // Power, one row per row of the README's table (minimum 20 % or /BPC).
+        CConditionCase{"PowerDesktop", {{"Power.Battery", "5"}}, g_newer + " /W /IAC", 0, "1.30"},
+        CConditionCase{"PowerIacUnsupported", {{"Power.IgnoreAcSupported", "0"}}, g_newer + " /IAC", 1034,
+                       "/IGNOREAC parameter is not supported on this system."},
+        CConditionCase{"PowerWUnknownOnAc", Notebook("connected", "unknown"), g_newer + " /W", 1026,
+                       "The battery capacity couldn't be recognized. Please do not use /W parameter."},
+        CConditionCase{"PowerWUnknownNoAc", Notebook("disconnected", "unknown"), g_newer + " /W /IAC", 1033,
+                       "Please connect AC adapter and do not use /W parameter."},
+        CConditionCase{"PowerWAbsent", Notebook("connected", "absent"), g_newer + " /W", 1027,
+                       "The battery is not attached. Please plug in charged battery or do not use /W"},
+        CConditionCase{"PowerWLow", Notebook("connected", "19"), g_newer + " /W", 1025,
+                       "The remaining battery capacity is too low. Please charge the battery or do not use /W"},
+        CConditionCase{"PowerWLowBpc", Notebook("connected", "50"), g_newer + " /W /BPC=60", 1025, ""},
+        CConditionCase{"PowerAcUnknown", Notebook("unknown", "80"), g_newer, 1032,
+                       "Could not recognize AC adapter on the notebook system."},
+        CConditionCase{"PowerAcDisconnected", Notebook("disconnected", "80"), g_newer, 1031,
+                       "AC adapter is not connected on the notebook system."},
+        CConditionCase{"PowerAcConnected", Notebook("connected", "absent"), g_newer, 0, "1.30"},
+        CConditionCase{"PowerIacUnknown", Notebook("disconnected", "unknown"), g_newer + " /IAC", 1029,
+                       "Could not recognize battery capacity on the notebook system."},
+        CConditionCase{"PowerIacAbsent", Notebook("unknown", "absent"), g_newer + " /IAC", 1030,
+                       "The battery is not attached. Please plug in charged battery and try again."},
+        CConditionCase{"PowerIacLow", Notebook("disconnected", "19"), g_newer + " /IAC", 1028,
+                       "The remaining battery capacity is too low. Please charge the battery and try again."},
+        CConditionCase{"PowerIacLowBpc", Notebook("disconnected", "40"), g_newer + " /IAC /BPC=90", 1028, ""},
+        CConditionCase{"PowerIacMinimum", Notebook("disconnected", "20"), g_newer + " /IAC", 0, "1.30"},
+        CConditionCase{"PowerIacHighRisk", Notebook("disconnected", "5"), g_newer + " /IAC /BPC=HIGHRISK", 0, "1.30"},
+        // /AST
+        CConditionCase{"AstUnsupported", {{"Bios.AstSupported", "0"}}, "/AST", 1048,
+                       "Display last action status information is not supported"},
+        CConditionCase{"AstNothingStaged", {}, "/AST", 0, "Action status....POST update action succeeded"},
+        CConditionCase{"AstPending", {{"Post.Status", "pending"}}, "/AST", 402, "POST update action pending"},
+        CConditionCase{"AstFailed", {{"Post.Status", "failed"}}, "/AST", 401, "POST update action failed"},
+        CConditionCase{"AstSkipped", {{"Post.Status", "skipped"}}, "/AST", 401, "POST update action skipped"},
+        CConditionCase{"AstSucceeded", {{"Post.Status", "succeeded"}}, "/AST", 0, "POST update action succeeded"},
+        // Restores
         CConditionCase{"Restore", {}, g_restore, 0, "Restoring system configuration data completed"},
         CConditionCase{"RestoreNewestArchive", {}, "/NVU", 0, "archive.nvux"},
         CConditionCase{"RestoreUnknownSetting", {}, "/NVU /O=%DIR%\\stranger.nvux", 1,
@@ -286,18 +351,21 @@ INSTANTIATE_TEST_SUITE_P(
         CConditionCase{"RestorePasswordMissing", g_password, g_restore, 2, "Invalid password"},
         CConditionCase{"RestorePasswordRight", g_password, g_restore + " /PWD=secret", 0, "completed"},
         CConditionCase{"RestoreShutdown", {{"Power.ShutdownPending", "1"}}, g_restore, 307, ""},
+        CConditionCase{"RestoreCancelled", {{"Security.Confirm", "cancel"}}, g_restore, 1039, ""},
         CConditionCase{"RestoreAcDisconnected", Notebook("disconnected", "80"), g_restore, 1031,
                        "AC adapter is not connected on the notebook system."},
         CConditionCase{"RestoreForcedReboot", {}, g_restore + " /FRB", 0, "Warning..........Shutting down"},
+        // Archives and combined files
         CConditionCase{"Archive", {}, "/ARC /O=%DIR%\\saved.nvux", 0, "Archiving configuration data completed"},
         CConditionCase{"ArchiveDefaultName", {}, "/ARC", 0, "B7710.nvux"},
         CConditionCase{"ArchiveExists", {}, "/ARC /O=%DIR%\\archive.nvux", 2, "Error............Can't overwrite file"},
         CConditionCase{"ArchiveOverwrite", {}, "/ARC /O=%DIR%\\archive.nvux /OV", 0, "completed"},
         CConditionCase{"ArchivePattern", {}, "/ARC /WD=%DIR% /O=#system#_#model#_#biosversion#_#no#.nvux", 0,
                        "\\B7710_Korvana D7710_1.20_1.nvux"},
-        CConditionCase{"ArchiveUnwritable", {}, "/ARC /O=%DIR%\\folder.nvux /OV", 64,
-                       "Could not write to archive"},
+        CConditionCase{"ArchiveUnwritable", {}, "/ARC /O=%DIR%\\folder.nvux /OV", 64, "Could not write to archive"},
         CConditionCase{"ArchiveNoFolder", {}, "/ARC /O=%DIR%\\nodir\\x.nvux", 2, "invalid directory"},
+        CConditionCase{"ArchiveNoSpace", {{"Disk.FreeBytes", "100"}}, "/ARC /O=%DIR%\\saved.nvux", 16,
+                       "Insufficient disk space"},
         CConditionCase{"ArchiveAwaitsReboot", {{"Security.KorlixAwaitsReboot", "1"}}, "/ARC", 301,
                        "Korlix awaits reboot"},
         CConditionCase{"ArchivePassword", g_password, "/ARC /PWD=wrong", 2, "Invalid password"},
@@ -312,88 +380,112 @@ INSTANTIATE_TEST_SUITE_P(
                        "Making combined archive failed"},
         CConditionCase{"MakeExists", {}, "/MAKE /WD=%DIR% /CINP=archive.nvux /BINP=new.bup /O=old.bup", 2,
                        "Can't overwrite file"},
+        CConditionCase{"MakeNoSpace", {{"Disk.FreeBytes", "200"}}, "/MAKE /WD=%DIR% /CINP=archive.nvux /BINP=new.bup",
+                       16, "Insufficient disk space"},
         CConditionCase{"BupInfoUpdate", {}, "/BUPINFO /O=%DIR%\\new.bup", 0, "BIOS version.....1.30"},
         CConditionCase{"BupInfoTwo", {}, "/BUPINFO /O=%DIR%\\new.bup /O=%DIR%\\archive.nvux", 0,
                        "Boot order.......USB,HDD,PXE"},
-        CConditionCase{"BupInfoCombined", {}, "/BUPINFO /O=%DIR%\\combined.bup", 0,
-                       "Archive BIOS ID..B7710"},
+        CConditionCase{"BupInfoCombined", {}, "/BUPINFO /O=%DIR%\\combined.bup", 0, "Archive BIOS ID..B7710"},
         CConditionCase{"BupInfoDamaged", {}, "/BUPINFO /O=%DIR%\\damaged.bup", 1, "Image............damaged"},
         CConditionCase{"BupInfoMissing", {}, "/BUPINFO /O=%DIR%\\missing.bup", 8, "invalid or missing file(s)"},
         CConditionCase{"BupInfoHuge", {}, "/BUPINFO /O=%DIR%\\huge.nvux", 8, "Can't load CMOS image file"},
-        CConditionCase{"BupInfoNotOurs", {}, "/BUPINFO /O=%DIR%\\notours.bup", 8, "Can't load BIOS file"}),
+        CConditionCase{"BupInfoNotOurs", {}, "/BUPINFO /O=%DIR%\\notours.bup", 8, "Can't load BIOS file"},
+        CConditionCase{"BupInfoUnsupported", {{"Bios.BupInfoSupported", "0"}}, "/BUPINFO /O=%DIR%\\new.bup", 255,
+                       "List content of BupInfo.xml is not supported"},
+        // A log that cannot be written is a warning.
+        CConditionCase{"LogUnwritable", {}, "/INFO /LF=%DIR%\\folder.nvux", 1, "cannot be written"}),
     [](const testing::TestParamInfo<CConditionCase>& info) { return std::string(info.param.szName); });
 
-TEST(SimPcStateTest, UpdateFlashesAndSecondRunIsRefused)
+// A run of steps, Korlix runs and boots, and what the machine holds after.
+struct CStep
 {
-    CSimPc pc(CValues{});
-    EXPECT_EQ("1.20", pc.State()["Bios.Version"]);
-    CKorlixRun first = pc.Run(g_newer);
-    EXPECT_EQ(0u, first.dwExitCode) << first.out;
-    EXPECT_NE(std::string::npos, first.out.find("Version..........1.20")) << first.out;
-    EXPECT_EQ("1.30", pc.State()["Bios.Version"]);
-    EXPECT_EQ(1047u, pc.Run(g_newer).dwExitCode);
-}
-
-TEST(SimPcStateTest, WithoutFileTheNewestMatchingOneInTheWorkingDirectoryIsUsed)
-{
-    CSimPc pc(CValues{});
-    FileWrite(pc.Dir() + "\\B7710-1.50.bup", UpdateText("B7710", "1.50"));
-    FileWrite(pc.Dir() + "\\B7710-1.40.bup", UpdateText("B7710", "1.40"));
-    EXPECT_EQ(0u, pc.Run("/UPD").dwExitCode);
-    EXPECT_EQ("1.50", pc.State()["Bios.Version"]);
-}
-
-TEST(SimPcStateTest, RefusedUpdateLeavesTheMachineFileAsItWas)
-{
-    CSimPc pc(CValues{{"Security.BitLocker", "1"}});
-    std::string before = FileBytes(pc.Machine());
-    pc.Run(g_newer);
-    EXPECT_EQ(before, FileBytes(pc.Machine()));
-}
-
-struct CPostCase
-{
-    const char* szOutcome;
-    DWORD dwAstCode;
-    const char* szVersion;
+    std::string arguments;  // g_szBoot boots the machine
+    DWORD dwExitCode;
 };
 
-using SimPcPostTest = testing::TestWithParam<CPostCase>;
-
-TEST_P(SimPcPostTest, RebootCompletesThePostUpdate)
+struct CSequenceCase
 {
-    const CPostCase& c = GetParam();
-    CSimPc pc(CValues{{"Bios.PostUpdate", "1"}, {"Post.Outcome", c.szOutcome}});
-    EXPECT_EQ(400u, pc.Run(g_newer).dwExitCode);
-    EXPECT_EQ(402u, pc.Run("/AST").dwExitCode);
-    EXPECT_EQ("1.20", pc.State()["Bios.Version"]);
-    pc.Reboot();
-    EXPECT_EQ(c.dwAstCode, pc.Run("/AST").dwExitCode);
-    EXPECT_EQ(c.szVersion, pc.State()["Bios.Version"]);
+    const char* szName;
+    CValues machine;
+    std::vector<CStep> steps;
+    CValues after;
+};
+
+void PrintTo(const CSequenceCase& c, std::ostream* os)
+{
+    *os << c.szName;
 }
 
-INSTANTIATE_TEST_SUITE_P(Outcomes, SimPcPostTest,
-                         testing::Values(CPostCase{"succeeded", 0, "1.30"}, CPostCase{"failed", 401, "1.20"},
-                                         CPostCase{"skipped", 401, "1.20"}));
+using SimPcSequenceTest = testing::TestWithParam<CSequenceCase>;
 
-TEST(SimPcStateTest, ForcedRebootAwaitsTheRebootUntilMachineReboot)
+TEST_P(SimPcSequenceTest, StepsAndMachineAfterwards)
 {
-    CSimPc pc(CValues{});
-    CKorlixRun run = pc.Run(g_newer + " /FRB");
-    EXPECT_EQ(0u, run.dwExitCode) << run.out;
-    EXPECT_NE(std::string::npos, run.out.find("Shutting down")) << run.out;
-    EXPECT_EQ(301u, pc.Run("/UPD /O=%DIR%\\same.bup").dwExitCode);
-    pc.Reboot();
-    EXPECT_EQ("0", pc.State()["Security.KorlixAwaitsReboot"]);
+    const CSequenceCase& c = GetParam();
+    CSimPc pc(c.machine);
+    for (const CStep& step : c.steps)
+    {
+        CKorlixRun run = pc.Run(step.arguments);
+        EXPECT_EQ(step.dwExitCode, run.dwExitCode) << step.arguments << "\n" << run.out;
+    }
+    CValueMap state = pc.State();
+    for (const auto& entry : c.after)
+        EXPECT_EQ(entry.second, state[entry.first]) << entry.first;
 }
 
-TEST(SimPcStateTest, NoRebootSwitchChangesNothing)
+const CStep g_boot = {g_szBoot, 0};
+
+INSTANTIATE_TEST_SUITE_P(
+    Sequences, SimPcSequenceTest,
+    testing::Values(
+        CSequenceCase{"UpdateThenSameVersion", {}, {{g_newer, 0}, {g_newer, 1047}},
+                      {{"Bios.Version", "1.30"}, {"Bios.Date", "01/02/2027"}}},
+        CSequenceCase{"NoRebootChangesNothing", {}, {{g_newer + " /NRB", 0}}, {{"Security.KorlixAwaitsReboot", "0"}}},
+        CSequenceCase{"ForcedRebootAwaitsBoot", {},
+                      {{g_newer + " /FRB", 0}, {"/UPD /O=%DIR%\\same.bup", 301}, g_boot, {g_newer, 1047}},
+                      {{"Security.KorlixAwaitsReboot", "0"}}},
+        CSequenceCase{"PostSucceeded", {{"Bios.PostUpdate", "1"}}, {{g_newer, 400}, {"/AST", 402}, g_boot, {"/AST", 0}},
+                      {{"Bios.Version", "1.30"}, {"Post.Status", "succeeded"}}},
+        CSequenceCase{"PostFailed", {{"Bios.PostUpdate", "1"}, {"Post.Outcome", "failed"}},
+                      {{g_newer, 400}, g_boot, {"/AST", 401}}, {{"Bios.Version", "1.20"}, {"Post.Status", "failed"}}},
+        CSequenceCase{"PostSkipped", {{"Bios.PostUpdate", "1"}, {"Post.Outcome", "skipped"}},
+                      {{g_newer, 400}, g_boot, {"/AST", 401}}, {{"Bios.Version", "1.20"}}},
+        // What a boot clears and what it leaves.
+        CSequenceCase{"BootEndsShutdown", {{"Power.ShutdownPending", "1"}}, {{g_newer, 307}, g_boot, {g_newer, 0}},
+                      {{"Power.ShutdownPending", "0"}}},
+        CSequenceCase{"BootEndsSetupReboot", {{"Security.SetupAwaitsReboot", "1"}}, {{g_newer, 301}, g_boot, {g_newer, 0}},
+                      {}},
+        CSequenceCase{"BootEndsPreviousBlock", {{"Bios.AccessBlocked", "previous"}},
+                      {{g_newer, 1043}, g_boot, {g_newer, 0}}, {{"Bios.AccessBlocked", "none"}}},
+        CSequenceCase{"BootEndsRebootBlock", {{"Bios.AccessBlocked", "untilreboot"}},
+                      {{g_newer, 1044}, g_boot, {g_newer, 0}}, {}},
+        CSequenceCase{"BootKeepsFailedCheck", {{"Bios.AccessBlocked", "checkfailed"}},
+                      {{g_newer, 1045}, g_boot, {g_newer, 1045}}, {}},
+        CSequenceCase{"BootKeepsDenied", {{"Bios.AccessBlocked", "denied"}}, {{g_newer, 1037}, g_boot, {g_newer, 1037}},
+                      {}},
+        CSequenceCase{"BootKeepsPower", Notebook("disconnected", "80"), {{g_newer, 1031}, g_boot, {g_newer, 1031}}, {}},
+        CSequenceCase{"ArchivedPasswordComesBackAsStored", g_password,
+                      {{"/ARC /O=%DIR%\\saved.nvux /PWD=secret", 0},
+                       {"/PASSWORDS /O=%DIR%\\combined.bup /PWD=secret", 0},
+                       {"/PASSWORDS /O=%DIR%\\saved.nvux /PWD=new", 0}},
+                      {{"Security.SetupPasswordSha256", Sha256Hex("secret")}}},
+        CSequenceCase{"MadeCombinedFileUpdatesBiosAndConfiguration", {},
+                      {{"/MAKE /WD=%DIR% /CINP=archive.nvux /BINP=new.bup /O=made.bup", 0},
+                       {"/UPD /O=%DIR%\\made.bup", 0}},
+                      {{"Bios.Version", "1.30"}, {"Settings.NumLock", "Off"}}}),
+    [](const testing::TestParamInfo<CSequenceCase>& info) { return std::string(info.param.szName); });
+
+// The package installs the factory machine; a reset writes the same bytes.
+TEST(SimPcStateTest, ResetWritesTheInstalledFactoryMachine)
 {
-    CSimPc pc(CValues{});
-    CKorlixRun run = pc.Run(g_newer + " /NRB");
-    EXPECT_EQ(0u, run.dwExitCode);
-    EXPECT_EQ(std::string::npos, run.out.find("Shutting down"));
-    EXPECT_EQ("0", pc.State()["Security.KorlixAwaitsReboot"]);
+    CSimPc pc(CValues{{"Bios.Version", "9.99"}});
+    CKorlixStart start;
+    start.program = "C:\\windows\\system32\\rundll32.exe";
+    start.programText = "rundll32";
+    start.arguments = std::string("\"") + g_szEngineDll + "\",MachineReset";
+    start.environment["DIDEREVE_MACHINE"] = pc.Machine();
+    KorlixRun(start);
+    EXPECT_EQ(FileBytes(KORLIX_FACTORY_MACHINE), FileBytes(pc.Machine()));
+    EXPECT_EQ(MachineFactory(), pc.State());
 }
 
 struct CMalformedCase
@@ -498,25 +590,6 @@ TEST(SimPcStateTest, ArchiveHoldsTheMachineConfiguration)
     EXPECT_EQ(20u, archive["Archive.Created"].size()) << archive["Archive.Created"];
 }
 
-TEST(SimPcStateTest, ArchivedPasswordComesBackAsStored)
-{
-    CSimPc pc(g_password);
-    ASSERT_EQ(0u, pc.Run("/ARC /O=%DIR%\\saved.nvux /PWD=secret").dwExitCode);
-    FileWrite(pc.Machine(), MachineText({}));
-    ASSERT_EQ(0u, pc.Run("/PASSWORDS /O=%DIR%\\saved.nvux").dwExitCode);
-    EXPECT_EQ(Sha256Hex("secret"), pc.State()["Security.SetupPasswordSha256"]);
-}
-
-TEST(SimPcStateTest, MadeCombinedFileUpdatesBiosAndConfiguration)
-{
-    CSimPc pc(CValues{});
-    ASSERT_EQ(0u, pc.Run("/MAKE /WD=%DIR% /CINP=archive.nvux /BINP=new.bup /O=made.bup").dwExitCode);
-    CKorlixRun run = pc.Run("/UPD /O=%DIR%\\made.bup");
-    EXPECT_EQ(0u, run.dwExitCode) << run.out;
-    EXPECT_EQ("1.30", pc.State()["Bios.Version"]);
-    EXPECT_EQ("Off", pc.State()["Settings.NumLock"]);
-}
-
 TEST(SimPcStateTest, NumberedArchivesTakeTheNextFreeNumber)
 {
     CSimPc pc(CValues{});
@@ -563,7 +636,13 @@ INSTANTIATE_TEST_SUITE_P(
                  "WARN Setting 'Turbo' is unknown on this system, skipped"},
         CLogCase{"InWorkDir", "/UPD /WD=%DIR% /O=missing.bup /LF=up-#no#.log", "up-1.log",
                  "ERRO invalid or missing file(s)"},
-        CLogCase{"ExitCode", "/BUPINFO /O=%DIR%\\new.bup /LF=%DIR%\\info.log", "info.log", "INFO Exit code 0"},
+        CLogCase{"ExitCode", "/BUPINFO /O=%DIR%\\new.bup /LF=%DIR%\\info.log", "info.log", "INFO Exit code: 0"},
+        CLogCase{"FolderCreated", "/INFO /LF=%DIR%\\logs\\sub\\info.log", "logs\\sub\\info.log", "INFO Exit code: 0"},
+        CLogCase{"Command", "/INFO /LF=%DIR%\\info.log", "info.log", "INFO Command: /INFO"},
+        CLogCase{"Current", g_newer + " /LF=%DIR%\\up.log", "up.log", "INFO Version: 1.20"},
+        CLogCase{"File", g_newer + " /LF=%DIR%\\up.log", "up.log", "INFO File version: 1.30"},
+        CLogCase{"Flashed", g_newer + " /LF=%DIR%\\up.log", "up.log", "INFO Flashed vers.: 1.30"},
+        CLogCase{"Failed", "/UPD /O=%DIR%\\same.bup /LF=%DIR%\\up.log", "up.log", "ERRO Exit code: 1047"},
         CLogCase{"Items", "/BUPINFO /O=%DIR%\\new.bup /LF=%DIR%\\info.log", "info.log", "INFO BIOS version: 1.30"}),
     [](const testing::TestParamInfo<CLogCase>& info) { return std::string(info.param.szName); });
 

@@ -53,7 +53,19 @@ DWORD InstalledKorlixRun(const std::string& arguments)
     STARTUPINFOA si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(g_szInstalledKorlix, &cmdLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
+    // Under load Wine now and then fails a process start with an internal
+    // error; a second attempt succeeds.
+    BOOL fStarted = FALSE;
+    for (int nAttempt = 0; nAttempt < 3 && !fStarted; ++nAttempt)
+    {
+        if (nAttempt)
+            Sleep(200);
+        fStarted = CreateProcessA(g_szInstalledKorlix, &cmdLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                  &si, &pi);
+        if (!fStarted && GetLastError() != ERROR_INTERNAL_ERROR)
+            break;
+    }
+    if (!fStarted)
         return 9009;
     CCUniqueHandle process(pi.hProcess), thread(pi.hThread);
     WaitForSingleObject(process.get(), INFINITE);

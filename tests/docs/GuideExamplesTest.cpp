@@ -309,6 +309,28 @@ TEST(GuideExamples, CommandTableGivesTheStatedCodes)
     }
 }
 
+// Each row: a change of the machine, a command, its code, and the code of
+// the same command after a boot.
+TEST(GuideExamples, StateTableGivesTheStatedCodesBeforeAndAfterABoot)
+{
+    std::vector<CRow> rows = Table("Change in `Machine.xml`");
+    ASSERT_EQ(20u, rows.size());
+    const std::regex attribute("(\\w+)=\"([^\"]*)\"");
+    for (const CRow& row : rows)
+    {
+        ASSERT_EQ(4u, row.size());
+        CEdits edits;
+        for (auto it = std::sregex_iterator(row[0].begin(), row[0].end(), attribute); it != std::sregex_iterator();
+             ++it)
+            edits.emplace_back((*it)[1], (*it)[2]);
+        CRehearsalPc pc(edits);
+        const std::string command = Unquoted(row[1]);
+        EXPECT_EQ(std::stoul(row[2]), pc.Cmd(command).dwExitCode) << row[0] << " " << command;
+        pc.Reboot();
+        EXPECT_EQ(std::stoul(row[3]), pc.Cmd(command).dwExitCode) << row[0] << " " << command << ", after a boot";
+    }
+}
+
 // The code of each "Korlix ... & rem 400: ..." line of a block, in order.
 std::vector<DWORD> StatedCodes(const CBlock& block)
 {

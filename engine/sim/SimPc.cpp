@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <sstream>
 
 namespace
 {
@@ -50,17 +51,11 @@ bool UpdateLoad(const std::string& path, const CValueMap& machine, CValueMap& up
 // Whether a version is in a list of version patterns ("1.10,1.2*").
 bool VersionListed(const std::string& version, const std::string& list)
 {
-    size_t nStart = 0;
-    while (nStart <= list.size())
-    {
-        size_t nComma = list.find(',', nStart);
-        const std::string pattern = list.substr(nStart, nComma == std::string::npos ? nComma : nComma - nStart);
+    std::istringstream patterns(list);
+    std::string pattern;
+    while (std::getline(patterns, pattern, ','))
         if (NameMatches(pattern.c_str(), version.c_str()))
             return true;
-        if (nComma == std::string::npos)
-            break;
-        nStart = nComma + 1;
-    }
     return false;
 }
 

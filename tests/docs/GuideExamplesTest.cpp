@@ -5,6 +5,7 @@
 // accepts. Each example carries its exit code beside it ("0: 1.30 flashed",
 // "& rem 400: prepared for POST"); a code block that no test runs is listed
 // with its reason.
+#include "platform/ScopedHandle.h"
 #include "support/KorlixProcess.h"
 #include "support/TempFiles.h"
 
@@ -13,6 +14,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -152,43 +154,37 @@ bool OutcomeParse(const std::string& text, DWORD& dwCode, std::string& what)
     return true;
 }
 
+// The entries that match a pattern, without "." and "..".
+std::vector<WIN32_FIND_DATAA> Found(const std::string& pattern)
+{
+    std::vector<WIN32_FIND_DATAA> entries;
+    WIN32_FIND_DATAA found;
+    CCUniqueFind search(FindFirstFileA(pattern.c_str(), &found));
+    for (bool fMore = static_cast<bool>(search); fMore; fMore = FindNextFileA(search.get(), &found))
+    {
+        if (strcmp(found.cFileName, ".") != 0 && strcmp(found.cFileName, "..") != 0)
+            entries.push_back(found);
+    }
+    return entries;
+}
+
 void TreeRemove(const std::string& path)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE hFind = FindFirstFileA((path + "\\*").c_str(), &found);
-    for (bool fMore = hFind != INVALID_HANDLE_VALUE; fMore; fMore = FindNextFileA(hFind, &found))
+    for (const WIN32_FIND_DATAA& entry : Found(path + "\\*"))
     {
-        std::string name = found.cFileName, child = path + "\\" + name;
-        if (name == "." || name == "..")
-            continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        std::string child = path + "\\" + entry.cFileName;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             TreeRemove(child);
         else
             DeleteFileA(child.c_str());
     }
-    if (hFind != INVALID_HANDLE_VALUE)
-        FindClose(hFind);
     RemoveDirectoryA(path.c_str());
 }
 
-// Copies the files of a folder that match a pattern.
 void FilesCopy(const std::string& from, const std::string& pattern, const std::string& to)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE hFind = FindFirstFileA((from + "\\" + pattern).c_str(), &found);
-    for (bool fMore = hFind != INVALID_HANDLE_VALUE; fMore; fMore = FindNextFileA(hFind, &found))
-        CopyFileA((from + "\\" + found.cFileName).c_str(), (to + "\\" + found.cFileName).c_str(), FALSE);
-    if (hFind != INVALID_HANDLE_VALUE)
-        FindClose(hFind);
-}
-
-bool FileFound(const std::string& pattern)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE hFind = FindFirstFileA(pattern.c_str(), &found);
-    if (hFind != INVALID_HANDLE_VALUE)
-        FindClose(hFind);
-    return hFind != INVALID_HANDLE_VALUE;
+    for (const WIN32_FIND_DATAA& entry : Found(from + "\\" + pattern))
+        CopyFileA((from + "\\" + entry.cFileName).c_str(), (to + "\\" + entry.cFileName).c_str(), FALSE);
 }
 
 std::string Replaced(std::string text, const std::string& what, const std::string& with)
@@ -487,7 +483,7 @@ TEST_P(GuideScriptTest, BranchAndExitCode)
         EXPECT_EQ(expected, calls);
         if (!*step.szArguments)
         {
-            EXPECT_TRUE(FileFound("C:\\Logs\\PC-0001-*.log")) << "the update's log";
+            EXPECT_FALSE(Found("C:\\Logs\\PC-0001-*.log").empty()) << "the update's log";
         }
     }
 }

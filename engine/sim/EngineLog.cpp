@@ -107,11 +107,14 @@ bool FolderCreate(const std::string& folder)
 bool EngineLogPrepare(const CEngineArgs& args, const CValueMap& machine, std::string& path)
 {
     std::string dir;
-    WorkDirGet(args, dir);
+    const bool fWorkDir = WorkDirGet(args, dir);
     std::vector<std::string> names = args.Values("LF");
     const std::string name = names.empty() || names.back().empty() ? std::string("Korlix.log") : names.back();
     path = PathResolve(dir, PlaceholdersExpand(name, machine, false, dir));
-    if (!FolderCreate(FolderOf(path)))
+    // Missing folders are created, but a missing working directory stays
+    // missing: the job refuses it.
+    const std::string folder = FolderOf(path);
+    if (!(fWorkDir ? FolderCreate(folder) : FileExists(folder)))
         return false;
     CCUniqueFile file(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));

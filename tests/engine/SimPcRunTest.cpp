@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
+#include <sstream>
 
 namespace
 {
@@ -380,12 +382,37 @@ const CConditionCase g_rgConditions[] = {
      "List content of BupInfo.xml is not supported"},
     // A log that cannot be written is a warning.
     {"LogUnwritable", {}, "/INFO /LF=%DIR%\\folder.nvux", 1, "cannot be written"},
+    {"LogInMissingWorkDir", {}, "/UPD /WD=%DIR%\\nodir /O=new.bup /LF", 3, "invalid directory"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Conditions, SimPcConditionTest, testing::ValuesIn(g_rgConditions),
                          [](const testing::TestParamInfo<CConditionCase>& info) {
                              return std::string(info.param.szName);
                          });
+
+// Every code of the exit-code table but the program's own 4 and 22 has a
+// row above: a state of the simulated PC produces it.
+TEST(SimPcCodeTest, EveryDocumentedCodeHasARow)
+{
+    CKorlixStart start;
+    start.arguments = "/E";
+    std::istringstream lines(KorlixRun(start).out);
+    std::set<DWORD> rows;
+    for (const CConditionCase& c : g_rgConditions)
+        rows.insert(c.dwExitCode);
+    size_t nCodes = 0;
+    for (std::string line; std::getline(lines, line);)
+    {
+        const size_t nTab = line.find('\t');
+        const size_t nDigit = line.find_first_not_of(' ');
+        if (nTab == std::string::npos || nDigit >= nTab || !isdigit(static_cast<unsigned char>(line[nDigit])))
+            continue;
+        const DWORD dwCode = strtoul(line.c_str(), nullptr, 10);
+        ++nCodes;
+        EXPECT_TRUE(dwCode == 4 || dwCode == 22 || rows.count(dwCode)) << dwCode;
+    }
+    EXPECT_LT(40u, nCodes);
+}
 
 // A run of steps, Korlix runs and boots, and what the machine holds after.
 struct CStep

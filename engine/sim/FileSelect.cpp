@@ -62,23 +62,36 @@ bool NameIsPattern(const std::string& name)
     return name.find_first_of("*?") != std::string::npos;
 }
 
+// Greedy with one point to go back to, so that no pattern takes more than
+// length times length steps.
 bool NameMatches(const char* szPattern, const char* szName)
 {
-    if (*szPattern == '*')
+    const char* pStar = nullptr;    // the last * of the pattern met
+    const char* pResume = nullptr;  // where the name goes on after it
+    while (*szName)
     {
-        for (const char* p = szName;; ++p)
+        if (*szPattern == '*')
         {
-            if (NameMatches(szPattern + 1, p))
-                return true;
-            if (!*p)
-                return false;
+            pStar = szPattern++;
+            pResume = szName;
         }
+        else if (*szPattern && (*szPattern == '?' || tolower(static_cast<unsigned char>(*szPattern)) ==
+                                                         tolower(static_cast<unsigned char>(*szName))))
+        {
+            ++szPattern;
+            ++szName;
+        }
+        else if (pStar)
+        {
+            szPattern = pStar + 1;
+            szName = ++pResume;
+        }
+        else
+            return false;
     }
-    if (!*szPattern || !*szName)
-        return !*szPattern && !*szName;
-    const bool fSame = *szPattern == '?' || tolower(static_cast<unsigned char>(*szPattern)) ==
-                                                tolower(static_cast<unsigned char>(*szName));
-    return fSame && NameMatches(szPattern + 1, szName + 1);
+    while (*szPattern == '*')
+        ++szPattern;
+    return !*szPattern;
 }
 
 void FilesVisit(const std::string& folder, const std::string& pattern,

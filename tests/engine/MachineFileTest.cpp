@@ -1,5 +1,6 @@
 // Reading and writing the simulated PC's XML files, and version order.
 #include "MachineFile.h"
+#include "FileSelect.h"
 #include "SimPc.h"
 
 #include "platform/ScopedHandle.h"
@@ -70,5 +71,21 @@ TEST(MachineFileTest, VersionOrder)
     EXPECT_LT(VersionCompare("1.9", "1.10"), 0);
     EXPECT_GT(VersionCompare("2.00", "1.30"), 0);
     EXPECT_EQ(0, VersionCompare("1.2", "1.2.0"));
+}
+TEST(MachineFileTest, NamePatterns)
+{
+    struct
+    {
+        const char* szPattern;
+        std::string name;
+        bool fMatches;
+    } const rgCases[] = {
+        {"B7710*.BUP", "b7710-1.30.bup", true}, {"B7710*.BUP", "B7710-1.30.bupx", false},
+        {"1.1?", "1.10", true},                 {"1.1?", "1.1", false},
+        {"*", "", true},                        {"*a*b", "aaab", true},
+        {"a*", "b", false},                     {"*a*a*a*a*a*a*a*a*a*b", std::string(250, 'a'), false},
+    };
+    for (const auto& c : rgCases)
+        EXPECT_EQ(c.fMatches, NameMatches(c.szPattern, c.name.c_str())) << c.szPattern << " " << c.name;
 }
 }  // namespace

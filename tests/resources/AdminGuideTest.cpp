@@ -1,7 +1,8 @@
 // The administrator's guide against the installed program's own texts: its
 // exit-code table holds exactly the codes and meanings of the exit-code text
 // that /E prints, and its command table has an example of every command of
-// the help text, so that neither can drift from the program.
+// the help text, and it names every alias of the help, so that neither can
+// drift from the program.
 #include "platform/Msc.h"
 #include "support/KorlixProcess.h"
 
@@ -146,12 +147,35 @@ TEST(AdminGuide, EveryCommandOfTheHelpHasAnExample)
     std::set<std::string> documented;
     for (const std::vector<std::string>& cells : GuideTable({"Command", "What it does", "Example"}))
     {
-        ASSERT_EQ(cells.size(), 3u);
+        ASSERT_EQ(cells.size(), 4u) << "command, what it does, example, exit code";
         std::string command = cells[0].substr(1, cells[0].size() - 2);  // without the backquotes
         EXPECT_EQ(cells[2].rfind("`Korlix " + command, 0), 0u) << "example of " << command << ": " << cells[2];
         documented.insert(command);
     }
     for (const std::string& command : commands)
         EXPECT_EQ(documented.count(command), 1u) << command << " is not in the guide";
+}
+TEST(AdminGuide, EveryAliasOfTheHelpIsNamed)
+{
+    std::vector<std::string> lines = Lines(InstalledBigText("FLASH_CMDOPT.TXT"));
+    auto it = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.find("aliases are supported") != std::string::npos;
+    });
+    ASSERT_NE(lines.end(), it) << "the help's alias list";
+    const std::string guide = Guide();
+    int nAliases = 0;
+    for (++it; it != lines.end(); ++it)
+    {
+        std::istringstream words(*it);
+        std::string word;
+        words >> word;  // the switch itself
+        for (; words >> word; ++nAliases)
+        {
+            if (word.back() == ',')
+                word.pop_back();
+            EXPECT_NE(std::string::npos, guide.find("`" + word)) << word << " is not in the guide";
+        }
+    }
+    EXPECT_EQ(15, nAliases);
 }
 }  // namespace

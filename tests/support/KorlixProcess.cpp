@@ -43,6 +43,22 @@ void PipeDrain(HANDLE hRead, std::string* pText)
         pText->append(buffer, dwRead);
 }
 
+// A run that hangs (a fault in the program or the engine) fails its test
+// instead of holding up the suite.
+constexpr DWORD g_dwRunLimitMs = 90000;
+
+// A job that ends the started process and everything it starts when the job
+// is closed: when the run is over, and also when the test process dies, so
+// that no child outlives its test and holds the installed files.
+CCUniqueHandle KillingJobCreate()
+{
+    CCUniqueHandle job(CreateJobObjectA(nullptr, nullptr));
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+    return job;
+}
+
 CCUniqueHandle LimitedTokenGet()
 {
     CCUniqueHandle token;
@@ -99,9 +115,9 @@ CKorlixRun KorlixRun(const CKorlixStart& start)
         if (nAttempt)
             Sleep(200);
         fStarted = limited ? CreateProcessAsUserA(limited.get(), start.program.c_str(), &cmdLine[0], nullptr, nullptr,
-                                                  TRUE, 0, &env[0], szDir, &si, &pi)
-                           : CreateProcessA(start.program.c_str(), &cmdLine[0], nullptr, nullptr, TRUE, 0, &env[0],
-                                            szDir, &si, &pi);
+                                                  TRUE, CREATE_SUSPENDED, &env[0], szDir, &si, &pi)
+                           : CreateProcessA(start.program.c_str(), &cmdLine[0], nullptr, nullptr, TRUE,
+                                            CREATE_SUSPENDED, &env[0], szDir, &si, &pi);
         if (!fStarted && GetLastError() != ERROR_INTERNAL_ERROR)
             break;
     }
@@ -111,12 +127,20 @@ CKorlixRun KorlixRun(const CKorlixStart& start)
         return run;
     }
     CCUniqueHandle process(pi.hProcess), thread(pi.hThread);
+    CCUniqueHandle job = KillingJobCreate();
+    AssignProcessToJobObject(job.get(), process.get());
+    ResumeThread(thread.get());
     outWrite.reset();
     errWrite.reset();
+    std::thread outReader(PipeDrain, outRead.get(), &run.out);
     std::thread errReader(PipeDrain, errRead.get(), &run.err);
-    PipeDrain(outRead.get(), &run.out);
+    if (WaitForSingleObject(process.get(), g_dwRunLimitMs) == WAIT_TIMEOUT)
+    {
+        ADD_FAILURE() << cmdLine << " ran longer than " << g_dwRunLimitMs / 1000 << " s and was ended";
+        TerminateJobObject(job.get(), 0xFFFFFFFF);
+    }
+    outReader.join();
     errReader.join();
-    WaitForSingleObject(process.get(), INFINITE);
     GetExitCodeProcess(process.get(), &run.dwExitCode);
     return run;
 }

@@ -122,8 +122,7 @@ HRESULT CDiDEreveObj::Answer(const CScriptBlock& block, BSTR* output, BSTR* erro
     return block.hr;
 }
 
-HRESULT CDiDEreveObj::Execute(BSTR CmdLine, BSTR CmdLineOri, BSTR* output, BSTR* errorText,
-                              ULONG* status)
+HRESULT CDiDEreveObj::Execute(BSTR CmdLine, BSTR CmdLineOri, BSTR* output, BSTR* errorText, ULONG* status)
 {
     if (!output || !errorText || !status)
         return E_POINTER;
@@ -172,15 +171,13 @@ HRESULT CDiDEreveObj::Continue(BSTR* output, BSTR* errorText, ULONG* status)
     }
 }
 
-HRESULT CDiDEreveObj::Initialize(BSTR featureName, BSTR featureVersion, BSTR contextName,
-                                 VARIANT_BOOL* success)
+HRESULT CDiDEreveObj::Initialize(BSTR featureName, BSTR featureVersion, BSTR contextName, VARIANT_BOOL* success)
 {
     if (!success)
         return E_POINTER;
     try
     {
-        RecordWrite({"init", TextFromBstr(featureName), TextFromBstr(featureVersion),
-                     TextFromBstr(contextName)});
+        RecordWrite({"init", TextFromBstr(featureName), TextFromBstr(featureVersion), TextFromBstr(contextName)});
         *success = VARIANT_TRUE;
         return S_OK;
     }

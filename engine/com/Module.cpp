@@ -73,8 +73,8 @@ std::wstring ClsidText()
 bool ClassesValueSet(const std::wstring& keyPath, const wchar_t* szName, const std::wstring& value)
 {
     CCUniqueHKey key;
-    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, keyPath.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(),
-                        nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, keyPath.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr) !=
+        ERROR_SUCCESS)
         return false;
     return RegSetValueExW(key.get(), szName, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;

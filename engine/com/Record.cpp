@@ -23,8 +23,8 @@ void RecordLineAppend(std::initializer_list<std::string> fields)
     }
     line += '\n';
     // Opened per event, so several processes can share one record file.
-    CCUniqueFile file(CreateFileA(szPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    CCUniqueFile file(CreateFileA(szPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return;
     DWORD dwWritten = 0;

@@ -84,8 +84,7 @@ bool TextUnescape(const std::string& text, std::string& result, std::string& rea
         case 'r': out += '\r'; break;
         case 't': out += '\t'; break;
         case '\\': out += '\\'; break;
-        case 'x':
-        {
+        case 'x': {
             int nHigh = i + 1 < text.size() ? HexDigit(text[i + 1]) : -1;
             int nLow = i + 2 < text.size() ? HexDigit(text[i + 2]) : -1;
             if (nHigh < 0 || nLow < 0)
@@ -97,9 +96,7 @@ bool TextUnescape(const std::string& text, std::string& result, std::string& rea
             i += 2;
             break;
         }
-        default:
-            reason = ch ? std::string("unknown escape \\") + ch : "text ends in a backslash";
-            return false;
+        default: reason = ch ? std::string("unknown escape \\") + ch : "text ends in a backslash"; return false;
         }
     }
     result = std::move(out);

@@ -63,7 +63,8 @@ void BootOrderRestore(const CValueMap& archive, CValueMap& machine, std::vector<
 {
     const std::vector<std::string> present = ListSplit(machine["BootOrder.Devices"]);
     std::vector<std::string> order;
-    for (const std::string& device : ListSplit(archive.count("BootOrder.Devices") ? archive.at("BootOrder.Devices") : ""))
+    for (const std::string& device :
+         ListSplit(archive.count("BootOrder.Devices") ? archive.at("BootOrder.Devices") : ""))
     {
         if (ListHas(present, device))
             order.push_back(device);
@@ -130,8 +131,7 @@ bool ConfigFileRead(const std::string& path, CValueMap& archive, std::string& re
     return false;
 }
 
-void ArchiveRestore(const CValueMap& archive, unsigned fAreas, CValueMap& machine,
-                    std::vector<std::string>& warnings)
+void ArchiveRestore(const CValueMap& archive, unsigned fAreas, CValueMap& machine, std::vector<std::string>& warnings)
 {
     if (fAreas & eAreaSettings)
         SettingsRestore(archive, machine, warnings);

@@ -28,5 +28,4 @@ bool ConfigFileRead(const std::string& path, CValueMap& archive, std::string& re
 
 // Restores the chosen areas onto the machine. A setting or boot device the
 // machine does not know is skipped with a warning text.
-void ArchiveRestore(const CValueMap& archive, unsigned fAreas, CValueMap& machine,
-                    std::vector<std::string>& warnings);
+void ArchiveRestore(const CValueMap& archive, unsigned fAreas, CValueMap& machine, std::vector<std::string>& warnings);

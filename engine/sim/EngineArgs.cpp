@@ -43,25 +43,69 @@ std::string UpperCase(std::string text)
     return text;
 }
 
-const char* const g_rgszCommands[] = {"UPD", "NVU", "NVRAM", "PASSWORDS", "BO", "ARC",
-                                      "MAKE", "BUPINFO", "AST", "INFO"};
+const char* const g_rgszCommands[] = {"UPD", "NVU",  "NVRAM",   "PASSWORDS", "BO",
+                                      "ARC", "MAKE", "BUPINFO", "AST",       "INFO"};
 
 // The long spellings, under the short name the engine works with.
 const std::pair<const char*, const char*> g_aAliases[] = {
-    {"UPDATE", "UPD"},           {"ARCHIVECONFIGURATION", "ARC"}, {"NVRAMUPDATE", "NVU"},
-    {"BOOTORDER", "BO"},         {"ALLOWREBOOT", "ARB"},          {"FORCEREBOOT", "FRB"},
-    {"NOREBOOT", "NRB"},         {"OVERWRITE", "OV"},             {"LOGFILE", "LF"},
-    {"IGNOREAC", "IAC"},         {"SILENT", "S"},                 {"WORKINGDIRECTORY", "WD"},
-    {"BATTPERCENT", "BPC"},      {"LOCALCACHE", "LC"},            {"KORLIXVERSION", "KRLXVER"},
-    {"ACTIONSTATUS", "AST"},     {"WAITHANDLEREND", "WHE"},
-    {"QUICKHANDLEREND", "QHE"},  {"EXTENDEDSTATUS", "ESTAT"},
+    {"UPDATE", "UPD"},
+    {"ARCHIVECONFIGURATION", "ARC"},
+    {"NVRAMUPDATE", "NVU"},
+    {"BOOTORDER", "BO"},
+    {"ALLOWREBOOT", "ARB"},
+    {"FORCEREBOOT", "FRB"},
+    {"NOREBOOT", "NRB"},
+    {"OVERWRITE", "OV"},
+    {"LOGFILE", "LF"},
+    {"IGNOREAC", "IAC"},
+    {"SILENT", "S"},
+    {"WORKINGDIRECTORY", "WD"},
+    {"BATTPERCENT", "BPC"},
+    {"LOCALCACHE", "LC"},
+    {"KORLIXVERSION", "KRLXVER"},
+    {"ACTIONSTATUS", "AST"},
+    {"WAITHANDLEREND", "WHE"},
+    {"QUICKHANDLEREND", "QHE"},
+    {"EXTENDEDSTATUS", "ESTAT"},
 };
 
 // Every switch the engine takes; a command line with any other is refused.
 const char* const g_rgszKnown[] = {
-    "UPD", "NVU", "NVRAM", "PASSWORDS", "BO", "ARC", "MAKE", "BUPINFO", "AST", "INFO", "O", "WD", "PWD",
-    "PWC", "CINP", "BINP", "LF", "S", "W", "WARN", "ARB", "FRB", "NRB", "OV", "IAC", "OVERRIDEACCHECKS",
-    "BPC", "LC", "KRLXVER", "WHE", "QHE", "ESTAT", "CML", "FORCECAPSULEONDISK", "FORCERUNTIME",
+    "UPD",
+    "NVU",
+    "NVRAM",
+    "PASSWORDS",
+    "BO",
+    "ARC",
+    "MAKE",
+    "BUPINFO",
+    "AST",
+    "INFO",
+    "O",
+    "WD",
+    "PWD",
+    "PWC",
+    "CINP",
+    "BINP",
+    "LF",
+    "S",
+    "W",
+    "WARN",
+    "ARB",
+    "FRB",
+    "NRB",
+    "OV",
+    "IAC",
+    "OVERRIDEACCHECKS",
+    "BPC",
+    "LC",
+    "KRLXVER",
+    "WHE",
+    "QHE",
+    "ESTAT",
+    "CML",
+    "FORCECAPSULEONDISK",
+    "FORCERUNTIME",
 };
 
 std::string CanonicalName(const std::string& name)

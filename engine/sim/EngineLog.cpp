@@ -73,7 +73,7 @@ void ItemsAppend(const std::string& output, const std::string& stamp, std::strin
             token = line.substr(1, nClose - 1);
             text = line.substr(nClose + 1);
             if (const char* szLabel = LabelGet(token))
-                text = std::string(szLabel) + ": " + text;
+                text.insert(0, std::string(szLabel) + ": ");
         }
         if (token == "eShutDown")
             text = "Shutting down";
@@ -83,7 +83,7 @@ void ItemsAppend(const std::string& output, const std::string& stamp, std::strin
         if (nTab != std::string::npos)
             text.replace(nTab, 1, ": ");
         if (!text.empty())
-            log += stamp + KindGet(token) + " " + text + "\r\n";
+            log.append(stamp).append(KindGet(token)).append(" ").append(text).append("\r\n");
     }
 }
 

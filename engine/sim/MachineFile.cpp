@@ -198,8 +198,8 @@ bool FileWriteAtomic(const std::string& path, const std::string& bytes, std::str
 {
     std::string temp = path + ".tmp";
     {
-        CFileHandle file(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        CFileHandle file(
+            CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         DWORD dwWritten = 0;
         if (!file || !WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &dwWritten, nullptr) ||
             dwWritten != bytes.size() || !FlushFileBuffers(file.get()))
@@ -225,8 +225,8 @@ void HoldPointReach(const char* szPoint)
     const size_t nPoint = strlen(szPoint);
     if (dwLen == 0 || dwLen >= sizeof(szHold) || strncmp(szHold, szPoint, nPoint) != 0 || szHold[nPoint] != ':')
         return;
-    CFileHandle marker(CreateFileA(szHold + nPoint + 1, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    CFileHandle marker(
+        CreateFileA(szHold + nPoint + 1, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     marker.reset();
     Sleep(20000);
 }

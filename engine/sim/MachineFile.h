@@ -9,7 +9,7 @@
 using CValueMap = std::map<std::string, std::string>;
 
 // The largest file the engine reads; anything bigger is none of ours.
-constexpr unsigned long long g_nEngineFileLimit = 1024 * 1024;
+constexpr unsigned long long g_nEngineFileLimit = 1024ull * 1024;
 
 // Reads an XML file whose root element is `rootName`; false with a reason
 // when it cannot be read, is bigger than the limit, cannot be parsed or is

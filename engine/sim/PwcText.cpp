@@ -24,7 +24,7 @@ int HexDigitValue(char c)
 // number of blocks.
 bool TextBytesGet(const std::string& text, std::vector<uint8_t>& bytes)
 {
-    const size_t nBlockText = 2 * CDes::eBlockSize;
+    const size_t nBlockText = 2 * static_cast<size_t>(CDes::eBlockSize);
     if (text.size() < 2 * g_nHeaderSize + nBlockText || (text.size() - 2 * g_nHeaderSize) % nBlockText != 0)
         return false;
     bytes.resize(text.size() / 2);

@@ -15,7 +15,6 @@ void ArchiveRun(const CValueMap& machine, const CEngineArgs& args, CAnswers& ans
 // /MAKE: an update file and an archive into one combined file.
 void MakeRun(const CValueMap& machine, const CEngineArgs& args, CAnswers& answers);
 // /BUPINFO: what update files, archives and combined files hold.
-void BupInfoRun(const std::string& machinePath, const CValueMap& machine, const CEngineArgs& args,
-                CAnswers& answers);
+void BupInfoRun(const std::string& machinePath, const CValueMap& machine, const CEngineArgs& args, CAnswers& answers);
 // The areas that a restore command line selects.
 unsigned RestoreAreasGet(const CEngineArgs& args);

@@ -144,9 +144,9 @@ int BatteryMinimumGet(const CEngineArgs& args)
 const char* WarningOffBatteryBlockGet(const std::string& ac, const std::string& battery, bool fLow)
 {
     if (battery == "unknown")
-        return ac == "connected"
-                   ? "The battery capacity couldn't be recognized. Please do not use /W parameter."
-                   : "The battery capacity couldn't be recognized. Please connect AC adapter and do not use /W parameter.";
+        return ac == "connected" ? "The battery capacity couldn't be recognized. Please do not use /W parameter."
+                                 : "The battery capacity couldn't be recognized. Please connect AC adapter and do not "
+                                   "use /W parameter.";
     if (battery == "absent")
         return "The battery is not attached. Please plug in charged battery or do not use /W parameter.";
     if (fLow)
@@ -240,7 +240,8 @@ bool WorkDirGet(const CEngineArgs& args, std::string& dir)
 
 std::string PathResolve(const std::string& dir, const std::string& name)
 {
-    const bool fAbsolute = (name.size() > 1 && name[1] == ':') || (!name.empty() && (name[0] == '\\' || name[0] == '/'));
+    const bool fAbsolute =
+        (name.size() > 1 && name[1] == ':') || (!name.empty() && (name[0] == '\\' || name[0] == '/'));
     return fAbsolute || dir == "." ? name : dir + "\\" + name;
 }
 

@@ -35,10 +35,9 @@ bool RestoreArchiveLoad(const CValueMap& machine, const CEngineArgs& args, CValu
 }
 
 // A file that /ARC or /MAKE writes; empty when the job ended.
-std::string TargetPathGet(const std::string& dir, const std::string& name, const CEngineArgs& args,
-                          CAnswers& answers)
+std::string TargetPathGet(const std::string& dir, const std::string& name, const CEngineArgs& args, CAnswers& answers)
 {
-    const std::string path = PathResolve(dir, name);
+    std::string path = PathResolve(dir, name);
     const char* szRefusal = nullptr;
     if (FileExists(path) && !args.Has("OV"))
         szRefusal = "Can't overwrite file";
@@ -80,8 +79,8 @@ std::string ArchiveItems(const CValueMap& archive)
     for (const auto& entry : archive)
         nSettings += entry.first.compare(0, 9, "Settings.") == 0;
     return "Archive BIOS ID\t" + Value(archive, "System.BiosId") + "\nArchived version\t" +
-           Value(archive, "System.BiosVersion") + "\nCreated\t" + Value(archive, "Archive.Created") +
-           "\nSettings\t" + std::to_string(nSettings) + "\nSetup password\t" +
+           Value(archive, "System.BiosVersion") + "\nCreated\t" + Value(archive, "Archive.Created") + "\nSettings\t" +
+           std::to_string(nSettings) + "\nSetup password\t" +
            (Value(archive, "Passwords.SetupSha256").empty() ? "none" : "set") + "\nBoot order\t" +
            Value(archive, "BootOrder.Devices") + "\n";
 }
@@ -118,8 +117,8 @@ bool FileInfoList(const std::string& path, CAnswers& answers)
 unsigned RestoreAreasGet(const CEngineArgs& args)
 {
     const bool fWhole = args.Has("NVU") || args.Has("UPD");
-    return AreaIf(fWhole || args.Has("NVRAM"), eAreaSettings) | AreaIf(fWhole || args.Has("PASSWORDS"), eAreaPasswords) |
-           AreaIf(args.Has("BO"), eAreaBootOrder);
+    return AreaIf(fWhole || args.Has("NVRAM"), eAreaSettings) |
+           AreaIf(fWhole || args.Has("PASSWORDS"), eAreaPasswords) | AreaIf(args.Has("BO"), eAreaBootOrder);
 }
 
 void RestoreRun(CValueMap& machine, const CEngineArgs& args, CAnswers& answers)
@@ -179,8 +178,7 @@ void MakeRun(const CValueMap& machine, const CEngineArgs& args, CAnswers& answer
     CValueMap update;
     CValueMap archive;
     std::string reason;
-    if (!XmlFileRead(biosPath, "BiosUpdate", update, reason) || !UpdateImageIntact(update) ||
-        UpdateIsCombined(update))
+    if (!XmlFileRead(biosPath, "BiosUpdate", update, reason) || !UpdateImageIntact(update) || UpdateIsCombined(update))
         return answers.Fail("Can't load BIOS file");
     if (!ConfigFileRead(configPath, archive, reason))
         return answers.Fail("Can't load CMOS image file");
@@ -188,8 +186,8 @@ void MakeRun(const CValueMap& machine, const CEngineArgs& args, CAnswers& answer
         return answers.Fail("Making combined archive failed");
     std::vector<std::string> values = args.Values("O");
     const std::string biosName = biosPath.substr(biosPath.find_last_of("\\/") + 1);
-    const std::string name = values.empty() ? biosName.substr(0, biosName.find_last_of('.')) + "-combined.bup"
-                                            : values[0];
+    const std::string name =
+        values.empty() ? biosName.substr(0, biosName.find_last_of('.')) + "-combined.bup" : values[0];
     const std::string path = TargetPathGet(dir, PlaceholdersExpand(name, machine, true, dir), args, answers);
     if (path.empty())
         return;
@@ -200,8 +198,7 @@ void MakeRun(const CValueMap& machine, const CEngineArgs& args, CAnswers& answer
     answers.Done(0);
 }
 
-void BupInfoRun(const std::string& machinePath, const CValueMap& machine, const CEngineArgs& args,
-                CAnswers& answers)
+void BupInfoRun(const std::string& machinePath, const CValueMap& machine, const CEngineArgs& args, CAnswers& answers)
 {
     answers.Out("eAction", "Getting detail information");
     if (Value(machine, "Bios.BupInfoSupported") == "0")

@@ -102,8 +102,7 @@ bool UpdateAllowed(const CValueMap& machine, const CValueMap& update, const CEng
 }
 
 // The configuration part of a combined file goes on with the BIOS.
-void CombinedConfigRestore(const CValueMap& update, const CEngineArgs& args, CValueMap& machine,
-                           CAnswers& answers)
+void CombinedConfigRestore(const CValueMap& update, const CEngineArgs& args, CValueMap& machine, CAnswers& answers)
 {
     if (!UpdateIsCombined(update))
         return;
@@ -156,8 +155,8 @@ void UpdateRun(const std::string& machinePath, CValueMap& machine, const CEngine
     const std::string path =
         UpdateFileChoose(machinePath, dir, names.empty() ? std::string() : names[0], Value(machine, "System.BiosId"));
     CValueMap update;
-    if (UpdateLoad(path, machine, update, answers) &&
-        UpdateAllowed(machine, update, args, answers) && WriteStart(machine, answers))
+    if (UpdateLoad(path, machine, update, answers) && UpdateAllowed(machine, update, args, answers) &&
+        WriteStart(machine, answers))
         UpdateApply(update, args, machine, answers);
 }
 

@@ -80,10 +80,14 @@ TEST(MachineFileTest, NamePatterns)
         std::string name;
         bool fMatches;
     } const rgCases[] = {
-        {"B7710*.BUP", "b7710-1.30.bup", true}, {"B7710*.BUP", "B7710-1.30.bupx", false},
-        {"1.1?", "1.10", true},                 {"1.1?", "1.1", false},
-        {"*", "", true},                        {"*a*b", "aaab", true},
-        {"a*", "b", false},                     {"*a*a*a*a*a*a*a*a*a*b", std::string(250, 'a'), false},
+        {"B7710*.BUP", "b7710-1.30.bup", true},
+        {"B7710*.BUP", "B7710-1.30.bupx", false},
+        {"1.1?", "1.10", true},
+        {"1.1?", "1.1", false},
+        {"*", "", true},
+        {"*a*b", "aaab", true},
+        {"a*", "b", false},
+        {"*a*a*a*a*a*a*a*a*a*b", std::string(250, 'a'), false},
     };
     for (const auto& c : rgCases)
         EXPECT_EQ(c.fMatches, NameMatches(c.szPattern, c.name.c_str())) << c.szPattern << " " << c.name;

@@ -59,10 +59,14 @@ std::string MachineText(const CValues& overrides)
 
 // An archive of the factory board with the setting NumLock off, the password
 // "new" and another boot order.
-const CValues g_archive = {{"Archive.Format", "1"},        {"Archive.Created", "2027-01-05T10:00:00Z"},
-                           {"System.BiosId", "B7710"},     {"System.BiosVersion", "1.20"},
-                           {"Settings.NumLock", "Off"},    {"BootOrder.Devices", "USB,HDD,PXE"},
-                           {"Passwords.SetupSha256", "11507a0e2f5e69d5dfa40a62a1bd7b6ee57e6bcd85c67c9b8431b36fff21c437"}};
+const CValues g_archive = {
+    {"Archive.Format", "1"},
+    {"Archive.Created", "2027-01-05T10:00:00Z"},
+    {"System.BiosId", "B7710"},
+    {"System.BiosVersion", "1.20"},
+    {"Settings.NumLock", "Off"},
+    {"BootOrder.Devices", "USB,HDD,PXE"},
+    {"Passwords.SetupSha256", "11507a0e2f5e69d5dfa40a62a1bd7b6ee57e6bcd85c67c9b8431b36fff21c437"}};
 
 std::string ArchiveText(const CValues& overrides = {})
 {
@@ -73,8 +77,9 @@ std::string ArchiveText(const CValues& overrides = {})
 CValueMap UpdateValues(const std::string& biosId, const std::string& version)
 {
     const std::string image = "IMAGE-" + biosId + "-" + version;
-    return {{"Target.BiosId", biosId}, {"Target.Date", "01/02/2027"}, {"Target.PostOnly", "0"},
-            {"Target.Version", version}, {"Image", image}, {"Image.Sha256", Sha256Hex(image)}};
+    return {{"Target.BiosId", biosId}, {"Target.Date", "01/02/2027"},
+            {"Target.PostOnly", "0"},  {"Target.Version", version},
+            {"Image", image},          {"Image.Sha256", Sha256Hex(image)}};
 }
 
 std::string UpdateText(const std::string& biosId, const std::string& version, const CValues& overrides = {})
@@ -100,9 +105,10 @@ public:
         FileWrite(m_dir.File("needs-korlix.bup"), UpdateText("B7710", "1.30", {{"Requires.KorlixVersion", "6.30"}}));
         FileWrite(m_dir.File("needs-bios.bup"), UpdateText("B7710", "1.30", {{"Requires.BiosVersion", "1.25"}}));
         FileWrite(m_dir.File("incompatible.bup"), UpdateText("B7710", "1.30", {{"Requires.UpdateFrom", "1.0*,1.1?"}}));
-        FileWrite(m_dir.File("compatible.bup"),
-                  UpdateText("B7710", "1.30", {{"Requires.UpdateFrom", "1.1?,1.2*"}, {"Requires.KorlixVersion", "6.22"},
-                                               {"Requires.BiosVersion", "1.20"}}));
+        FileWrite(m_dir.File("compatible.bup"), UpdateText("B7710", "1.30",
+                                                           {{"Requires.UpdateFrom", "1.1?,1.2*"},
+                                                            {"Requires.KorlixVersion", "6.22"},
+                                                            {"Requires.BiosVersion", "1.20"}}));
         // The newest intact file of the board among B7710-*.bup: 1.40 of the
         // later date; 1.50 is damaged, 9.00 of another board.
         FileWrite(m_dir.File("B7710-1.40.bup"), UpdateText("B7710", "1.40"));
@@ -187,8 +193,8 @@ void PrintTo(const CConditionCase& c, std::ostream* os)
 
 CValues Notebook(const std::string& ac, const std::string& battery, const char* szIac = "1")
 {
-    return {{"Power.Type", "notebook"}, {"Power.Ac", ac}, {"Power.Battery", battery},
-            {"Power.IgnoreAcSupported", szIac}};
+    return {
+        {"Power.Type", "notebook"}, {"Power.Ac", ac}, {"Power.Battery", battery}, {"Power.IgnoreAcSupported", szIac}};
 }
 
 const std::string g_newer = "/UPD /O=%DIR%\\new.bup";
@@ -217,19 +223,27 @@ TEST_P(SimPcConditionTest, ExitCodeConsoleAndLog)
     const std::string last = "Exit code: " + std::to_string(run.dwExitCode) + "\r\n";
     if (!fOwnLog && c.dwExitCode != 4)
     {
-        EXPECT_TRUE(log.size() > last.size() && log.compare(log.size() - last.size(), last.size(), last) == 0)
-            << log;
+        EXPECT_TRUE(log.size() > last.size() && log.compare(log.size() - last.size(), last.size(), last) == 0) << log;
     }
 }
 
 const CConditionCase g_rgConditions[] = {
     // Update: files and versions.
     {"Update", {}, g_newer, 0, "Flashed vers.....1.30"},
-    {"SameVersion", {}, "/UPD /O=%DIR%\\same.bup", 1047,
+    {"SameVersion",
+     {},
+     "/UPD /O=%DIR%\\same.bup",
+     1047,
      "Overwriting the same version is not possiblie with this BIOS"},
-    {"SameVersionOverwrite", {{"Bios.SameVersionOverwrite", "1"}},
-     "/UPD /O=%DIR%\\same.bup /OV", 0, "Flashed vers.....1.20"},
-    {"Downgrade", {{"Bios.DowngradeProhibited", "1"}}, "/UPD /O=%DIR%\\old.bup", 1035,
+    {"SameVersionOverwrite",
+     {{"Bios.SameVersionOverwrite", "1"}},
+     "/UPD /O=%DIR%\\same.bup /OV",
+     0,
+     "Flashed vers.....1.20"},
+    {"Downgrade",
+     {{"Bios.DowngradeProhibited", "1"}},
+     "/UPD /O=%DIR%\\old.bup",
+     1035,
      "Downgrading to this BIOS version is prohibited."},
     {"Rollback", {{"Bios.RollbackForbidden", "1"}}, "/UPD /O=%DIR%\\old.bup", 1049, ""},
     {"Missing", {}, "/UPD /O=%DIR%\\missing.bup", 8, "invalid or missing file(s)"},
@@ -237,16 +251,20 @@ const CConditionCase g_rgConditions[] = {
     {"NotOurs", {}, "/UPD /O=%DIR%\\notours.bup", 8, "Can't load BIOS file"},
     {"Malformed", {}, "/UPD /O=%DIR%\\broken.bup", 8, "Can't load BIOS file"},
     {"OtherBoard", {}, "/UPD /O=%DIR%\\other.bup", 1040, ""},
-    {"NeedsKorlix", {}, "/UPD /O=%DIR%\\needs-korlix.bup", 1041,
+    {"NeedsKorlix",
+     {},
+     "/UPD /O=%DIR%\\needs-korlix.bup",
+     1041,
      "The Korlix version is not compatible with the requirement in the update file."},
-    {"NeedsBios", {}, "/UPD /O=%DIR%\\needs-bios.bup", 1042,
-     "Update to a Korlix compatible BIOS version is required."},
-    {"Incompatible", {}, "/UPD /O=%DIR%\\incompatible.bup", 1036,
+    {"NeedsBios", {}, "/UPD /O=%DIR%\\needs-bios.bup", 1042, "Update to a Korlix compatible BIOS version is required."},
+    {"Incompatible",
+     {},
+     "/UPD /O=%DIR%\\incompatible.bup",
+     1036,
      "The BIOS version in the file is not update compatible with the version installed."},
     {"RequirementsMet", {}, "/UPD /O=%DIR%\\compatible.bup", 0, "Flashed vers.....1.30"},
     {"Post", {{"Bios.PostUpdate", "1"}}, g_newer, 400, "BIOS update prepared for POST flash"},
-    {"UpdateCombinedOtherBoard", {}, "/UPD /O=%DIR%\\combined-otherboard.bup", 1046,
-     "Invalid file(s) for full update"},
+    {"UpdateCombinedOtherBoard", {}, "/UPD /O=%DIR%\\combined-otherboard.bup", 1046, "Invalid file(s) for full update"},
     {"UpdateCombined", {}, "/UPD /O=%DIR%\\combined.bup", 0, "NVRAM updating completed"},
     {"UpdateHuge", {}, "/UPD /O=%DIR%\\huge.nvux", 8, "Can't load BIOS file"},
     {"UpdateUnreadable", {}, "/UPD /O=%DIR%\\folder.nvux", 8, "Can't load BIOS file"},
@@ -260,19 +278,26 @@ const CConditionCase g_rgConditions[] = {
     {"BupInfoPattern", {}, "/BUPINFO /O=%DIR%\\B*.bup", 0, "B7710-1.40-later.bup"},
     {"BupInfoArchivePattern", {}, "/BUPINFO /O=%DIR%\\*.nvux", 0, "archive.nvux"},
     {"RestorePattern", {}, "/NVRAM /O=%DIR%\\*.nvux", 0, "archive.nvux"},
-    {"MakePattern", {}, "/MAKE /WD=%DIR% /CINP=arch*.nvux /BINP=B7710-1.4*.bup", 0,
-     "B7710-1.40-later-combined.bup"},
+    {"MakePattern", {}, "/MAKE /WD=%DIR% /CINP=arch*.nvux /BINP=B7710-1.4*.bup", 0, "B7710-1.40-later-combined.bup"},
     // The machine: system, access, password.
-    {"BitLocker", {{"Security.BitLocker", "1"}}, g_newer, 1024,
+    {"BitLocker",
+     {{"Security.BitLocker", "1"}},
+     g_newer,
+     1024,
      "No update action possible with Bitlocker protected drives"},
-    {"Txt", {{"Security.Txt", "1"}}, g_newer, 1038,
-     "No update action possible with TXT processor extension enabled"},
+    {"Txt", {{"Security.Txt", "1"}}, g_newer, 1038, "No update action possible with TXT processor extension enabled"},
     {"SetupReboot", {{"Security.SetupAwaitsReboot", "1"}}, g_newer, 301, "Ambrel setup awaits reboot"},
     {"KorlixReboot", {{"Security.KorlixAwaitsReboot", "1"}}, g_newer, 301, "Korlix awaits reboot"},
     {"Os", {{"Security.UnsupportedOs", "1"}}, g_newer, 305, "Unsupported Operating System"},
-    {"BlockedPrevious", {{"Bios.AccessBlocked", "previous"}}, g_newer, 1043,
+    {"BlockedPrevious",
+     {{"Bios.AccessBlocked", "previous"}},
+     g_newer,
+     1043,
      "BIOS access was blocked after previous operation"},
-    {"BlockedReboot", {{"Bios.AccessBlocked", "untilreboot"}}, g_newer, 1044,
+    {"BlockedReboot",
+     {{"Bios.AccessBlocked", "untilreboot"}},
+     g_newer,
+     1044,
      "BIOS access is blocked until next reboot"},
     {"BlockedCheck", {{"Bios.AccessBlocked", "checkfailed"}}, g_newer, 1045, "Checking BIOS access state failed"},
     {"AccessDenied", {{"Bios.AccessBlocked", "denied"}}, g_newer, 1037, "Access denied."},
@@ -284,9 +309,15 @@ const CConditionCase g_rgConditions[] = {
     {"HyperV", {{"Security.HyperV", "1"}}, g_newer, 1, "Microsoft-Hyper-V-Hypervisor is active"},
     {"HyperVThenMissingFile", {{"Security.HyperV", "1"}}, "/UPD /O=%DIR%\\missing.bup", 9, ""},
     {"HyperVThenSameVersion", {{"Security.HyperV", "1"}}, "/UPD /O=%DIR%\\same.bup", 1047, ""},
-    {"HyperVThenWriteProtected", {{"Security.HyperV", "1"}, {"Bios.WriteProtected", "1"}}, g_newer,
-     1, "Flash device is write protected"},
-    {"HyperVBlocks", {{"Security.HyperV", "block"}}, g_newer, 33,
+    {"HyperVThenWriteProtected",
+     {{"Security.HyperV", "1"}, {"Bios.WriteProtected", "1"}},
+     g_newer,
+     1,
+     "Flash device is write protected"},
+    {"HyperVBlocks",
+     {{"Security.HyperV", "block"}},
+     g_newer,
+     33,
      "Error............Microsoft-Hyper-V-Hypervisor is active"},
     {"PasswordMissing", g_password, g_newer, 2, "Invalid password"},
     {"PasswordWrong", g_password, g_newer + " /PWD=wrong", 2, "Invalid password"},
@@ -295,7 +326,10 @@ const CConditionCase g_rgConditions[] = {
     {"EngineUnknownSwitch", {}, "/AST /SYSTEMDATA", 4, "Invalid command line"},
     // Power, one row per row of the README's table (minimum 20 % or /BPC).
     {"PowerDesktop", {{"Power.Battery", "5"}}, g_newer + " /W /IAC", 0, "1.30"},
-    {"PowerIacUnsupported", {{"Power.IgnoreAcSupported", "0"}}, g_newer + " /IAC", 1034,
+    {"PowerIacUnsupported",
+     {{"Power.IgnoreAcSupported", "0"}},
+     g_newer + " /IAC",
+     1034,
      "/IGNOREAC parameter is not supported on this system."},
     {"PowerWUnknownOnAc", Notebook("connected", "unknown"), g_newer + " /W", 1026,
      "The battery capacity couldn't be recognized. Please do not use /W parameter."},
@@ -321,7 +355,10 @@ const CConditionCase g_rgConditions[] = {
     {"PowerIacMinimum", Notebook("disconnected", "20"), g_newer + " /IAC", 0, "1.30"},
     {"PowerIacHighRisk", Notebook("disconnected", "5"), g_newer + " /IAC /BPC=HIGHRISK", 0, "1.30"},
     // /AST
-    {"AstUnsupported", {{"Bios.AstSupported", "0"}}, "/AST", 1048,
+    {"AstUnsupported",
+     {{"Bios.AstSupported", "0"}},
+     "/AST",
+     1048,
      "Display last action status information is not supported"},
     {"AstNothingStaged", {}, "/AST", 0, "Action status....POST update action succeeded"},
     {"AstPending", {{"Post.Status", "pending"}}, "/AST", 402, "POST update action pending"},
@@ -331,9 +368,15 @@ const CConditionCase g_rgConditions[] = {
     // Restores
     {"Restore", {}, g_restore, 0, "Restoring system configuration data completed"},
     {"RestoreNewestArchive", {}, "/NVU", 0, "archive.nvux"},
-    {"RestoreUnknownSetting", {}, "/NVU /O=%DIR%\\stranger.nvux", 1,
+    {"RestoreUnknownSetting",
+     {},
+     "/NVU /O=%DIR%\\stranger.nvux",
+     1,
      "Warning..........Setting 'Turbo' is unknown on this system, skipped"},
-    {"RestoreUnknownDevice", {}, "/BOOTORDER /O=%DIR%\\stranger.nvux", 1,
+    {"RestoreUnknownDevice",
+     {},
+     "/BOOTORDER /O=%DIR%\\stranger.nvux",
+     1,
      "Warning..........Boot device 'NVME' is unknown on this system, skipped"},
     {"RestoreFromCombined", {}, "/NVRAM /O=%DIR%\\combined.bup", 0, "completed"},
     {"RestoreOtherBoard", {}, "/NVU /O=%DIR%\\otherboard.nvux", 2, "NVRAM update not supported"},
@@ -343,7 +386,10 @@ const CConditionCase g_rgConditions[] = {
     {"RestoreMalformed", {}, "/PASSWORDS /O=%DIR%\\broken.nvux", 8, "Can't load CMOS image file"},
     {"RestoreHuge", {}, "/NVU /O=%DIR%\\huge.nvux", 8, "Can't load CMOS image file"},
     {"RestoreUnreadable", {}, "/NVU /O=%DIR%\\folder.nvux", 8, "Can't load CMOS image file"},
-    {"RestoreBitLocker", {{"Security.BitLocker", "1"}}, g_restore, 1024,
+    {"RestoreBitLocker",
+     {{"Security.BitLocker", "1"}},
+     g_restore,
+     1024,
      "No update action possible with Bitlocker protected drives"},
     {"RestorePasswordMissing", g_password, g_restore, 2, "Invalid password"},
     {"RestorePasswordRight", g_password, g_restore + " /PWD=secret", 0, "completed"},
@@ -357,7 +403,10 @@ const CConditionCase g_rgConditions[] = {
     {"ArchiveDefaultName", {}, "/ARC", 0, "B7710.nvux"},
     {"ArchiveExists", {}, "/ARC /O=%DIR%\\archive.nvux", 2, "Error............Can't overwrite file"},
     {"ArchiveOverwrite", {}, "/ARC /O=%DIR%\\archive.nvux /OV", 0, "completed"},
-    {"ArchivePattern", {}, "/ARC /WD=%DIR% /O=#system#_#model#_#biosversion#_#no#.nvux", 0,
+    {"ArchivePattern",
+     {},
+     "/ARC /WD=%DIR% /O=#system#_#model#_#biosversion#_#no#.nvux",
+     0,
      "\\B7710_Korvana D7710_1.20_1.nvux"},
     {"ArchiveUnwritable", {}, "/ARC /O=%DIR%\\folder.nvux /OV", 64, "Could not write to archive"},
     {"ArchiveNoFolder", {}, "/ARC /O=%DIR%\\nodir\\x.nvux", 2, "invalid directory"},
@@ -368,11 +417,13 @@ const CConditionCase g_rgConditions[] = {
     {"MakeDamaged", {}, "/MAKE /WD=%DIR% /CINP=archive.nvux /BINP=damaged.bup", 8, "Can't load BIOS file"},
     {"MakeNotAnArchive", {}, "/MAKE /WD=%DIR% /CINP=notours.nvux /BINP=new.bup", 8, "Can't load CMOS image file"},
     {"MakeMissing", {}, "/MAKE /WD=%DIR% /CINP=missing.nvux /BINP=new.bup", 8, "invalid or missing file(s)"},
-    {"MakeOtherBoard", {}, "/MAKE /WD=%DIR% /CINP=otherboard.nvux /BINP=new.bup", 2,
-     "Making combined archive failed"},
+    {"MakeOtherBoard", {}, "/MAKE /WD=%DIR% /CINP=otherboard.nvux /BINP=new.bup", 2, "Making combined archive failed"},
     {"MakeExists", {}, "/MAKE /WD=%DIR% /CINP=archive.nvux /BINP=new.bup /O=old.bup", 2, "Can't overwrite file"},
-    {"MakeNoSpace", {{"Disk.FreeBytes", "200"}}, "/MAKE /WD=%DIR% /CINP=archive.nvux /BINP=new.bup",
-     16, "Insufficient disk space"},
+    {"MakeNoSpace",
+     {{"Disk.FreeBytes", "200"}},
+     "/MAKE /WD=%DIR% /CINP=archive.nvux /BINP=new.bup",
+     16,
+     "Insufficient disk space"},
     {"BupInfoUpdate", {}, "/BUPINFO /O=%DIR%\\new.bup", 0, "BIOS version.....1.30"},
     {"BupInfoTwo", {}, "/BUPINFO /O=%DIR%\\new.bup /O=%DIR%\\archive.nvux", 0, "Boot order.......USB,HDD,PXE"},
     {"BupInfoCombined", {}, "/BUPINFO /O=%DIR%\\combined.bup", 0, "Archive BIOS ID..B7710"},
@@ -380,7 +431,10 @@ const CConditionCase g_rgConditions[] = {
     {"BupInfoMissing", {}, "/BUPINFO /O=%DIR%\\missing.bup", 8, "invalid or missing file(s)"},
     {"BupInfoHuge", {}, "/BUPINFO /O=%DIR%\\huge.nvux", 8, "Can't load CMOS image file"},
     {"BupInfoNotOurs", {}, "/BUPINFO /O=%DIR%\\notours.bup", 8, "Can't load BIOS file"},
-    {"BupInfoUnsupported", {{"Bios.BupInfoSupported", "0"}}, "/BUPINFO /O=%DIR%\\new.bup", 255,
+    {"BupInfoUnsupported",
+     {{"Bios.BupInfoSupported", "0"}},
+     "/BUPINFO /O=%DIR%\\new.bup",
+     255,
      "List content of BupInfo.xml is not supported"},
     // A log that cannot be written is a warning.
     {"LogUnwritable", {}, "/INFO /LF=%DIR%\\folder.nvux", 1, "cannot be written"},
@@ -455,33 +509,50 @@ TEST_P(SimPcSequenceTest, StepsAndMachineAfterwards)
 const CStep g_boot = {g_szBoot, 0};
 
 const CSequenceCase g_rgSequences[] = {
-    {"UpdateThenSameVersion", {}, {{g_newer, 0}, {g_newer, 1047}},
+    {"UpdateThenSameVersion",
+     {},
+     {{g_newer, 0}, {g_newer, 1047}},
      {{"Bios.Version", "1.30"}, {"Bios.Date", "01/02/2027"}}},
     {"NoRebootChangesNothing", {}, {{g_newer + " /NRB", 0}}, {{"Security.KorlixAwaitsReboot", "0"}}},
-    {"ForcedRebootAwaitsBoot", {}, {{g_newer + " /FRB", 0}, {"/UPD /O=%DIR%\\same.bup", 301}, g_boot, {g_newer, 1047}},
+    {"ForcedRebootAwaitsBoot",
+     {},
+     {{g_newer + " /FRB", 0}, {"/UPD /O=%DIR%\\same.bup", 301}, g_boot, {g_newer, 1047}},
      {{"Security.KorlixAwaitsReboot", "0"}}},
-    {"PostSucceeded", {{"Bios.PostUpdate", "1"}}, {{g_newer, 400}, {"/AST", 402}, g_boot, {"/AST", 0}},
+    {"PostSucceeded",
+     {{"Bios.PostUpdate", "1"}},
+     {{g_newer, 400}, {"/AST", 402}, g_boot, {"/AST", 0}},
      {{"Bios.Version", "1.30"}, {"Post.Status", "succeeded"}}},
-    {"PostFailed", {{"Bios.PostUpdate", "1"}, {"Post.Outcome", "failed"}}, {{g_newer, 400}, g_boot, {"/AST", 401}},
+    {"PostFailed",
+     {{"Bios.PostUpdate", "1"}, {"Post.Outcome", "failed"}},
+     {{g_newer, 400}, g_boot, {"/AST", 401}},
      {{"Bios.Version", "1.20"}, {"Post.Status", "failed"}}},
-    {"PostSkipped", {{"Bios.PostUpdate", "1"}, {"Post.Outcome", "skipped"}}, {{g_newer, 400}, g_boot, {"/AST", 401}},
+    {"PostSkipped",
+     {{"Bios.PostUpdate", "1"}, {"Post.Outcome", "skipped"}},
+     {{g_newer, 400}, g_boot, {"/AST", 401}},
      {{"Bios.Version", "1.20"}}},
     // What a boot clears and what it leaves.
-    {"BootEndsShutdown", {{"Power.ShutdownPending", "1"}}, {{g_newer, 307}, g_boot, {g_newer, 0}},
+    {"BootEndsShutdown",
+     {{"Power.ShutdownPending", "1"}},
+     {{g_newer, 307}, g_boot, {g_newer, 0}},
      {{"Power.ShutdownPending", "0"}}},
     {"BootEndsSetupReboot", {{"Security.SetupAwaitsReboot", "1"}}, {{g_newer, 301}, g_boot, {g_newer, 0}}, {}},
-    {"BootEndsPreviousBlock", {{"Bios.AccessBlocked", "previous"}}, {{g_newer, 1043}, g_boot, {g_newer, 0}},
+    {"BootEndsPreviousBlock",
+     {{"Bios.AccessBlocked", "previous"}},
+     {{g_newer, 1043}, g_boot, {g_newer, 0}},
      {{"Bios.AccessBlocked", "none"}}},
     {"BootEndsRebootBlock", {{"Bios.AccessBlocked", "untilreboot"}}, {{g_newer, 1044}, g_boot, {g_newer, 0}}, {}},
     {"BootKeepsFailedCheck", {{"Bios.AccessBlocked", "checkfailed"}}, {{g_newer, 1045}, g_boot, {g_newer, 1045}}, {}},
     {"BootKeepsDenied", {{"Bios.AccessBlocked", "denied"}}, {{g_newer, 1037}, g_boot, {g_newer, 1037}}, {}},
     {"BootKeepsPower", Notebook("disconnected", "80"), {{g_newer, 1031}, g_boot, {g_newer, 1031}}, {}},
     // The archive holds the password's hash; a restore puts it back as stored.
-    {"ArchivedPasswordComesBackAsStored", g_password,
-     {{"/ARC /O=%DIR%\\saved.nvux /PWD=secret", 0}, {"/PASSWORDS /O=%DIR%\\combined.bup /PWD=secret", 0},
+    {"ArchivedPasswordComesBackAsStored",
+     g_password,
+     {{"/ARC /O=%DIR%\\saved.nvux /PWD=secret", 0},
+      {"/PASSWORDS /O=%DIR%\\combined.bup /PWD=secret", 0},
       {"/PASSWORDS /O=%DIR%\\saved.nvux /PWD=new", 0}},
      {{"Security.SetupPasswordSha256", Sha256Hex("secret")}}},
-    {"MadeCombinedFileUpdatesBiosAndConfiguration", {},
+    {"MadeCombinedFileUpdatesBiosAndConfiguration",
+     {},
      {{"/MAKE /WD=%DIR% /CINP=archive.nvux /BINP=new.bup /O=made.bup", 0}, {"/UPD /O=%DIR%\\made.bup", 0}},
      {{"Bios.Version", "1.30"}, {"Settings.NumLock", "Off"}}},
 };
@@ -529,14 +600,12 @@ TEST_P(SimPcMalformedTest, ExecuteFailsAndNothingIsWritten)
     EXPECT_NE(std::string::npos, record.Read().find("error\t")) << record.Read();
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, SimPcMalformedTest,
-                         testing::Values(CMalformedCase{"Truncated", "<Machine><Bios Version=\"1.20\""},
-                                         CMalformedCase{"NotAMachine", "<?xml version=\"1.0\"?>\n<Other/>\n"},
-                                         CMalformedCase{"Empty", ""},
-                                         CMalformedCase{"Huge", MachineText({{"System.Filler", std::string(1100000, 'x')}})}),
-                         [](const testing::TestParamInfo<CMalformedCase>& info) {
-                             return std::string(info.param.szName);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Files, SimPcMalformedTest,
+    testing::Values(CMalformedCase{"Truncated", "<Machine><Bios Version=\"1.20\""},
+                    CMalformedCase{"NotAMachine", "<?xml version=\"1.0\"?>\n<Other/>\n"}, CMalformedCase{"Empty", ""},
+                    CMalformedCase{"Huge", MachineText({{"System.Filler", std::string(1100000, 'x')}})}),
+    [](const testing::TestParamInfo<CMalformedCase>& info) { return std::string(info.param.szName); });
 
 TEST(SimPcStateTest, MissingMachineFileFailsExecute)
 {
@@ -733,25 +802,24 @@ TEST_P(SimPcPwcTest, CryptedPasswordIsCheckedByTheEngine)
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, SimPcPwcTest,
-    testing::Values(
-        CPwcCase{"Genuine", [](const std::string& t) { return t; }, 0},
-        CPwcCase{"MacChanged", [](const std::string& t) { return DigitChange(t, 3); }, 2},
-        CPwcCase{"SelectorChanged", [](const std::string& t) { return DigitChange(t, 17); }, 2},
-        CPwcCase{"CipherChanged", [](const std::string& t) { return DigitChange(t, 30); }, 2},
-        CPwcCase{"Shortened", [](const std::string& t) { return t.substr(0, 32); }, 2},
-        CPwcCase{"Lengthened", [](const std::string& t) { return t + "00"; }, 2},
-        CPwcCase{"NoCipherBlock", [](const std::string& t) { return t.substr(0, 18); }, 2},
-        CPwcCase{"LowerCase",
-                 [](const std::string& t) {
-                     std::string lower = t;
-                     for (char& ch : lower)
-                         ch = static_cast<char>(tolower(static_cast<unsigned char>(ch)));
-                     return lower == t ? lower + "X" : lower;
-                 },
-                 2},
-        CPwcCase{"NotHex", [](const std::string& t) { return "G" + t.substr(1); }, 2},
-        // The whole block would be the password, were the padding not checked.
-        CPwcCase{"PaddingDamaged", [](const std::string&) { return UnpaddedTextMake(); }, 2, "ABCDEFGH"}),
+    testing::Values(CPwcCase{"Genuine", [](const std::string& t) { return t; }, 0},
+                    CPwcCase{"MacChanged", [](const std::string& t) { return DigitChange(t, 3); }, 2},
+                    CPwcCase{"SelectorChanged", [](const std::string& t) { return DigitChange(t, 17); }, 2},
+                    CPwcCase{"CipherChanged", [](const std::string& t) { return DigitChange(t, 30); }, 2},
+                    CPwcCase{"Shortened", [](const std::string& t) { return t.substr(0, 32); }, 2},
+                    CPwcCase{"Lengthened", [](const std::string& t) { return t + "00"; }, 2},
+                    CPwcCase{"NoCipherBlock", [](const std::string& t) { return t.substr(0, 18); }, 2},
+                    CPwcCase{"LowerCase",
+                             [](const std::string& t) {
+                                 std::string lower = t;
+                                 for (char& ch : lower)
+                                     ch = static_cast<char>(tolower(static_cast<unsigned char>(ch)));
+                                 return lower == t ? lower + "X" : lower;
+                             },
+                             2},
+                    CPwcCase{"NotHex", [](const std::string& t) { return "G" + t.substr(1); }, 2},
+                    // The whole block would be the password, were the padding not checked.
+                    CPwcCase{"PaddingDamaged", [](const std::string&) { return UnpaddedTextMake(); }, 2, "ABCDEFGH"}),
     [](const testing::TestParamInfo<CPwcCase>& info) { return std::string(info.param.szName); });
 
 struct CKillCase
@@ -808,7 +876,5 @@ TEST_P(SimPcKillTest, KilledUpdateLeavesTheOldOrTheNewMachine)
 
 INSTANTIATE_TEST_SUITE_P(Points, SimPcKillTest,
                          testing::Values(CKillCase{"write", "1.20", 0}, CKillCase{"flash", "1.30", 1047}),
-                         [](const testing::TestParamInfo<CKillCase>& info) {
-                             return std::string(info.param.szPoint);
-                         });
+                         [](const testing::TestParamInfo<CKillCase>& info) { return std::string(info.param.szPoint); });
 }  // namespace

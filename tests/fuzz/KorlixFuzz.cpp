@@ -241,9 +241,9 @@ int main(int argc, char* argv[])
         }
     }
     char szSummary[160];
-    int nLen = snprintf(szSummary, sizeof(szSummary),
-                        "seed %u: %u command lines, %u engine outputs, %u registry extensions\n", nSeed, nInputs,
-                        nInputs, nExtensions);
+    int nLen =
+        snprintf(szSummary, sizeof(szSummary), "seed %u: %u command lines, %u engine outputs, %u registry extensions\n",
+                 nSeed, nInputs, nInputs, nExtensions);
     _write(g_nReportFd, szSummary, nLen);
     // What CTest takes as a pass: the run got here without a fault.
     static const char s_szComplete[] = "[ KORLIX   ] all tests completed\n";

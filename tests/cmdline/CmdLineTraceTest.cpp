@@ -1,5 +1,6 @@
-// The records the command-line classes write in a real run of the installed
-// program: level, class, method, label, text and detail of each, in order.
+// The records of a real run of the installed program: level, class, method,
+// label, text and detail of each, in order; those of the command-line
+// classes, and those the program flow writes.
 #include "support/KorlixProcess.h"
 #include "support/RegValues.h"
 #include "support/TempFiles.h"
@@ -16,7 +17,7 @@ namespace
 constexpr char g_szKorlixKey[] = "Software\\Tervane\\Common\\Tracing\\Korlix.exe\\6.22";
 
 // A run with every level traced, without the module column.
-std::string TracedRun(const std::string& arguments, DWORD& dwExitCode)
+std::string TracedRun(const std::string& arguments, bool fLimited, DWORD& dwExitCode)
 {
     CRegValues values(g_szKorlixKey);
     values.Dword("Trace", 1);
@@ -28,6 +29,7 @@ std::string TracedRun(const std::string& arguments, DWORD& dwExitCode)
     CKorlixStart start;
     start.arguments = arguments;
     start.workingDirectory = dir.Path();
+    start.fLimited = fLimited;
     start.environment["DIDEREVE_SCRIPT"] = script.Path();
     dwExitCode = KorlixRun(start).dwExitCode;
     return TraceFileRead(dir.File("Trace.trc")).text;
@@ -49,6 +51,7 @@ struct CTraceCase
     std::string arguments;
     DWORD dwExitCode;
     std::vector<std::string> records;  // found in this order
+    bool fLimited = false;             // not elevated
 };
 
 // Shows a failing case by its command line.
@@ -63,7 +66,7 @@ TEST_P(CmdLineTraceTest, RecordsInOrder)
 {
     const CTraceCase& c = GetParam();
     DWORD dwExitCode = 0;
-    const std::string text = TracedRun(c.arguments, dwExitCode);
+    const std::string text = TracedRun(c.arguments, c.fLimited, dwExitCode);
     EXPECT_EQ(dwExitCode, c.dwExitCode);
     size_t nPos = 0;
     for (const std::string& record : c.records)
@@ -144,4 +147,27 @@ INSTANTIATE_TEST_SUITE_P(
                                 Record("Verbose", g_szKorlixCheck, "Internal",
                                        "help, syntax or errorlevel parameter used", ""),
                                 Record("Info", g_szKorlixCheck, "Leave", "", "ret=true")}}));
+const char g_szMain[] = "<global>::main";
+
+INSTANTIATE_TEST_SUITE_P(
+    Program, CmdLineTraceTest,
+    testing::Values(CTraceCase{"/UPD",
+                               0,
+                               {Record("Warning", "CCAmbrelProductVersion::RegistryVersionGet", "Internal",
+                                       "Could not open registry key for reading",
+                                       "possible keys={'HKEY_LOCAL_MACHINE\\SOFTWARE\\Tervane\\Ambrel', "
+                                       "'HKEY_LOCAL_MACHINE\\SOFTWARE\\Tervane Morlund Computers\\Ambrel'}"),
+                                Record("Info", g_szMain, "Internal", "Provider is initialized", ""),
+                                Record("Verbose", g_szMain, "Internal", "Calling pDiDEreveObj->Execute", ""),
+                                Record("Verbose", "DiDEreve::Execute", "Leave", "", "hr=0x00000000, ulStatus=0"),
+                                Record("Info", "<global>::FormattedOutput", "Leave", "", ""),
+                                Record("Verbose", "DiDEreve::Continue", "Leave", "", "hr=0x00000000, ulStatus=1"),
+                                Record("Info", g_szMain, "Internal", "Releasing DiDEreve", ""),
+                                Record("Info", g_szMain, "Leave", "", "ERRORLEVEL=0")}},
+                    CTraceCase{"/UPD",
+                               22,
+                               {Record("Warning", g_szMain, "Internal", "NOT ELEVATED", ""),
+                                Record("Error", g_szMain, "Internal", "NOT ELEVATED", ""),
+                                Record("Info", g_szMain, "Leave", "", "ERRORLEVEL=22")},
+                               true}));
 }  // namespace

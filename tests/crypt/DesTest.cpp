@@ -163,6 +163,43 @@ INSTANTIATE_TEST_SUITE_P(
                     CRefusedCase{"NoPadding", g_szTripleKey, 0xC2, CDes::eEncipher}),
     [](const testing::TestParamInfo<CRefusedCase>& info) { return std::string(info.param.szName); });
 
+// Deciphering gives back the text before its padding; a length that is no
+// whole number of blocks or too little room is refused untouched, damaged
+// padding is refused with the clear text wiped.
+struct CDecipherCase
+{
+    const char* szInput;
+    int32_t nRoom;
+    bool fOk;
+    const char* szOutput;  // the clear text, or the first block after a refusal
+};
+
+TEST(Decipher, UndoesThePaddedCipher)
+{
+    const char szUntouched[] = "EEEEEEEEEEEEEEEE";
+    const CDecipherCase rgCases[] = {
+        {"A826FD8CE53B855FCCE21C8112256FE668D5C05DD9B6B9006529C3F0E679EF74", 32, true, g_szFox},
+        {"194DA75E13DA3921", 8, true, "31323334353637"},
+        {"6529C3F0E679EF74", 8, true, ""},
+        {"194DA75E13DA3921", 7, false, szUntouched},
+        {"194DA75E13DA39", 8, false, szUntouched},
+        {"194DA75E13DA3921194DA7", 16, false, szUntouched},
+        {"", 8, false, szUntouched},
+        {"4EBA739C998BCB60", 8, false, "0000000000000000"},  // the zero block: no padding
+    };
+    std::vector<uint8_t> key = HexBytes(g_szTripleKey);
+    for (const CDecipherCase& c : rgCases)
+    {
+        SCOPED_TRACE(c.szInput);
+        CDes des(key.data(), static_cast<int32_t>(key.size()), CDes::eModeCipher, nullptr);
+        std::vector<uint8_t> input = HexBytes(c.szInput);
+        std::vector<uint8_t> output(64, 0xEE);
+        int32_t nLength = c.nRoom;
+        ASSERT_EQ(des.Decipher(input.data(), static_cast<int32_t>(input.size()), output.data(), &nLength), c.fOk);
+        EXPECT_EQ(HexText(output.data(), c.fOk ? nLength : 8), c.szOutput);
+    }
+}
+
 // The object's own bytes, read after the destructor ran, no longer hold
 // any 8-byte part of the key.
 TEST(DesLifetime, DestructionWipesTheKey)

@@ -123,6 +123,18 @@ TEST_F(DialogueTest, ExecuteStatusAddsToWhatTheOutputSet)
     EXPECT_EQ(run.dwExitCode, 3u);
 }
 
+// The program's own lines on standard output reach the pipe before a later
+// error message on standard error, as a script capturing both sees them.
+TEST_F(DialogueTest, StreamsKeepTheirOrderInOnePipe)
+{
+    m_script.Write("call\nout <eAction> one\\n\nend\ncall\nerr Invalid password\nstatus 1\nend\n");
+    CKorlixStart start = ScriptedStart("/UPD", m_script.Path(), m_record.Path());
+    start.fOneStream = true;
+    CKorlixRun run = KorlixRun(start);
+    EXPECT_EQ(run.dwExitCode, 2u);
+    EXPECT_EQ(run.out, g_signOn + "\rAction...........one\r\nInvalid password");
+}
+
 TEST_F(DialogueTest, EngineWithoutScriptFinishesCleanly)
 {
     CKorlixStart start;

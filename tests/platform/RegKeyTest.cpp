@@ -83,6 +83,35 @@ TEST_F(RegKeyValueTest, ClosedKeyOpensOnDemandWithItsOwnRights)
     EXPECT_EQ(key.LastError(), ERROR_SUCCESS);
 }
 
+// The value of the next handle the process gets: freed handles are handed
+// out again, so a leaked one shows as a higher value.
+uintptr_t NextHandleValue()
+{
+    CCUniqueHKey probe;
+    RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_READ, probe.put());
+    return reinterpret_cast<uintptr_t>(probe.get());
+}
+
+// A key the caller opened stays open after a query; one opened for the
+// query alone is closed again, its handle with it.
+TEST_F(RegKeyValueTest, QueryClosesOnlyTheKeyItOpened)
+{
+    CCRegKey key(g_szTestPath, KEY_READ);
+    DWORD dwType = 0, dwSize = 0;
+    bool fOpenedHere = false;
+    uintptr_t nBefore = NextHandleValue();
+    for (int i = 0; i < 10; ++i)
+        ASSERT_TRUE(key.ValueQuery("Text", dwType, nullptr, dwSize));
+    EXPECT_EQ(NextHandleValue(), nBefore);
+    EXPECT_TRUE(key.PrepareOpen(KEY_QUERY_VALUE, fOpenedHere));
+    EXPECT_TRUE(fOpenedHere);
+    ASSERT_TRUE(key.Close());
+    ASSERT_TRUE(key.Open(KEY_READ));
+    ASSERT_TRUE(key.ValueQuery("Text", dwType, nullptr, dwSize));
+    EXPECT_TRUE(key.PrepareOpen(KEY_QUERY_VALUE, fOpenedHere));
+    EXPECT_FALSE(fOpenedHere);
+}
+
 TEST_F(RegKeyValueTest, SmallerRightsAreNotWidened)
 {
     CCRegKey key(g_szTestPath, KEY_QUERY_VALUE);

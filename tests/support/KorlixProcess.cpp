@@ -91,7 +91,7 @@ CKorlixRun KorlixRun(const CKorlixStart& start)
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdInput = nulIn.get();
     si.hStdOutput = outWrite.get();
-    si.hStdError = errWrite.get();
+    si.hStdError = start.fOneStream ? outWrite.get() : errWrite.get();
     PROCESS_INFORMATION pi{};
     std::string cmdLine = start.programText + (start.arguments.empty() ? "" : " " + start.arguments);
     std::string env = EnvironmentBlock(start.environment);

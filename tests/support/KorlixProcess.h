@@ -24,6 +24,9 @@ struct CKorlixStart
     std::map<std::string, std::string> environment;
     // Start with the token's linked (limited) token: the child is not elevated.
     bool fLimited = false;
+    // Standard error into the pipe of standard output, as a console shows
+    // both: out holds the two streams in the order they were written.
+    bool fOneStream = false;
     std::string workingDirectory;
     // The program file started, and its name as it appears at the start of
     // the command line.

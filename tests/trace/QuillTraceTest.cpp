@@ -613,6 +613,16 @@ TEST_F(QuillTraceTest, HistoryNumbers)
     }
 }
 
+// A fresh file holds its two-byte mark: at a limit of two it is exactly at
+// the limit, not over it, and the first record stays in it.
+TEST_F(QuillTraceTest, FileExactlyAtTheLimitIsNotSwitched)
+{
+    Enable(1);
+    m_values.Dword("TraceLimitSize", 2);
+    Create()->Trace(eTrcError, "main", "Internal", "", "");
+    EXPECT_EQ(DirNames(m_dir.Path()), (std::vector<std::string>{"Trace.trc"}));
+}
+
 // The size of an existing file is known only after the first write.
 TEST_F(QuillTraceTest, ExistingFileOverTheLimitSwitchesAtTheSecondRecord)
 {

@@ -5,6 +5,7 @@
 // accepts. Each example carries its exit code beside it ("0: 1.30 flashed",
 // "& rem 400: prepared for POST"); a code block that no test runs is listed
 // with its reason.
+#include "docs/GuideText.h"
 #include "platform/ScopedHandle.h"
 #include "support/KorlixProcess.h"
 #include "support/TempFiles.h"
@@ -13,8 +14,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
-#include <cstring>
+#include <map>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -24,7 +26,6 @@
 namespace
 {
 using CEdits = std::vector<std::pair<std::string, std::string>>;
-using CRow = std::vector<std::string>;
 
 const char g_szEngineDll[] =
     "C:\\Program Files\\Common Files\\Tervane\\Components\\DiDEreve.dll\\6.22.12.0\\DiDEreve.dll";
@@ -34,7 +35,7 @@ const char g_szPasswordSha256[] = "3ccc55df7e4ed4ebb7a4b2ca9226dc27017ba62575f68
 const char g_szOtherSha256[] = "f419be166df9d34819ed3ee330e39b781ccca137c55ede23ec0e780039eb59a5";
 
 // Blocks that no test runs, by their first line, and why.
-const std::pair<const char*, const char*> g_notRun[] = {
+const std::map<std::string, const char*> g_notRun = {
     {"rem Install, or upgrade whatever version of Korlix is installed",
      "installs and removes the package: package_tests does that in a prefix of its own"},
     {"# bios-update.ps1: update the BIOS and branch on the exit code.", "Wine has no PowerShell"},
@@ -44,99 +45,6 @@ const std::pair<const char*, const char*> g_notRun[] = {
      "/LF=C:\\Logs\\#name#-#date#.log\" /f",
      "no Korlix command: it would extend every run of the prefix the tests share"},
 };
-
-std::string Native(std::string path)
-{
-    for (char& c : path)
-        c = c == '/' ? '\\' : c;
-    return path;
-}
-
-std::string Trimmed(const std::string& text)
-{
-    size_t nBegin = text.find_first_not_of(" \t");
-    return nBegin == std::string::npos ? std::string()
-                                       : text.substr(nBegin, text.find_last_not_of(" \t") + 1 - nBegin);
-}
-
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);)
-    {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-std::vector<std::string> Guide()
-{
-    return Lines(FileBytes(KORLIX_ADMIN_GUIDE));
-}
-
-struct CBlock
-{
-    std::string language;
-    std::vector<std::string> lines;
-};
-
-std::vector<CBlock> Blocks()
-{
-    std::vector<CBlock> blocks;
-    bool fInside = false;
-    for (const std::string& line : Guide())
-    {
-        if (line.rfind("```", 0) == 0)
-        {
-            if (!fInside)
-                blocks.push_back({line.substr(3), {}});
-            fInside = !fInside;
-        }
-        else if (fInside)
-            blocks.back().lines.push_back(line);
-    }
-    return blocks;
-}
-
-// Cells of a Markdown row; a `\|` stays in its cell as `|`.
-CRow Cells(std::string row)
-{
-    CRow cells;
-    row = Trimmed(row);
-    if (row.size() < 2 || row.front() != '|' || row.back() != '|')
-        return cells;
-    std::string cell;
-    for (size_t i = 1; i + 1 < row.size(); ++i)
-    {
-        if (row[i] == '\\' && row[i + 1] == '|')
-            cell += row[++i];
-        else if (row[i] == '|')
-            cells.push_back(Trimmed(std::exchange(cell, std::string())));
-        else
-            cell += row[i];
-    }
-    cells.push_back(Trimmed(cell));
-    return cells;
-}
-
-// The body rows of the guide's table whose header starts with this cell.
-std::vector<CRow> Table(const std::string& firstHeader)
-{
-    std::vector<CRow> rows;
-    std::vector<std::string> lines = Guide();
-    for (size_t i = 0; i + 1 < lines.size(); ++i)
-    {
-        if (Cells(lines[i]).empty() || Cells(lines[i])[0] != firstHeader)
-            continue;
-        for (size_t j = i + 2; j < lines.size() && !Cells(lines[j]).empty(); ++j)
-            rows.push_back(Cells(lines[j]));
-        break;
-    }
-    return rows;
-}
 
 std::string Unquoted(const std::string& cell)
 {
@@ -154,44 +62,21 @@ bool OutcomeParse(const std::string& text, DWORD& dwCode, std::string& what)
     return true;
 }
 
-// The entries that match a pattern, without "." and "..".
-std::vector<WIN32_FIND_DATAA> Found(const std::string& pattern)
+// The names of the files that match a pattern of file names.
+std::vector<std::string> Found(const std::string& pattern)
 {
-    std::vector<WIN32_FIND_DATAA> entries;
+    std::vector<std::string> names;
     WIN32_FIND_DATAA found;
     CCUniqueFind search(FindFirstFileA(pattern.c_str(), &found));
     for (bool fMore = static_cast<bool>(search); fMore; fMore = FindNextFileA(search.get(), &found))
-    {
-        if (strcmp(found.cFileName, ".") != 0 && strcmp(found.cFileName, "..") != 0)
-            entries.push_back(found);
-    }
-    return entries;
-}
-
-void TreeRemove(const std::string& path)
-{
-    for (const WIN32_FIND_DATAA& entry : Found(path + "\\*"))
-    {
-        std::string child = path + "\\" + entry.cFileName;
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            TreeRemove(child);
-        else
-            DeleteFileA(child.c_str());
-    }
-    RemoveDirectoryA(path.c_str());
+        names.push_back(found.cFileName);
+    return names;
 }
 
 void FilesCopy(const std::string& from, const std::string& pattern, const std::string& to)
 {
-    for (const WIN32_FIND_DATAA& entry : Found(from + "\\" + pattern))
-        CopyFileA((from + "\\" + entry.cFileName).c_str(), (to + "\\" + entry.cFileName).c_str(), FALSE);
-}
-
-std::string Replaced(std::string text, const std::string& what, const std::string& with)
-{
-    for (size_t nPos = 0; (nPos = text.find(what, nPos)) != std::string::npos; nPos += with.size())
-        text.replace(nPos, what.size(), with);
-    return text;
+    for (const std::string& name : Found(from + "\\" + pattern))
+        CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE);
 }
 
 // The state the guide's examples are about: the factory machine in a folder
@@ -203,10 +88,11 @@ class CRehearsalPc
 public:
     explicit CRehearsalPc(const CEdits& edits = {})
     {
-        const std::string data = Native(KORLIX_MACHINE_DATA);
+        std::string data = KORLIX_MACHINE_DATA;
+        std::replace(data.begin(), data.end(), '/', '\\');
         FoldersRemove();
-        for (const std::string& folder : {std::string("C:\\BIOS"), std::string("C:\\Archive"),
-                                          std::string("C:\\Logs"), m_dir.File("bin"), m_dir.File("package")})
+        for (const std::string& folder : {std::string("C:\\BIOS"), std::string("C:\\Archive"), std::string("C:\\Logs"),
+                                          m_dir.File("bin"), m_dir.File("package")})
             CreateDirectoryA(folder.c_str(), nullptr);
         FilesCopy(data, "*.bup", "C:\\BIOS");
         CopyFileA((data + "\\Machine.xml").c_str(), Machine().c_str(), FALSE);
@@ -261,10 +147,14 @@ public:
     }
     void Reboot() const { Cmd(std::string("rundll32 \"") + g_szEngineDll + "\",MachineReboot"); }
 
-    // The stand-ins' calls since the last look, as "name<TAB>code<TAB>arguments".
-    std::vector<std::string> CallsTaken() const
+    // The stand-ins' calls since the last look, as "name<TAB>code<TAB>arguments":
+    // those of Korlix, or those of the others.
+    std::vector<std::string> CallsTaken(bool fKorlix) const
     {
-        std::vector<std::string> calls = Lines(FileBytes(Calls()));
+        std::vector<std::string> calls;
+        for (const std::string& call : Lines(FileBytes(Calls())))
+            if ((call.rfind("korlix\t", 0) == 0) == fKorlix)
+                calls.push_back(call);
         FileWrite(Calls(), "");
         return calls;
     }
@@ -289,7 +179,7 @@ void EffectsCheck(const CRehearsalPc& pc, const std::string& what, const std::st
 
 TEST(GuideExamples, CommandTableGivesTheStatedCodes)
 {
-    std::vector<CRow> rows = Table("Command");
+    std::vector<CRow> rows = GuideTable({"Command"});
     ASSERT_EQ(14u, rows.size());
     for (const CRow& row : rows)
     {
@@ -309,7 +199,7 @@ TEST(GuideExamples, CommandTableGivesTheStatedCodes)
 // the same command after a boot.
 TEST(GuideExamples, StateTableGivesTheStatedCodesBeforeAndAfterABoot)
 {
-    std::vector<CRow> rows = Table("Change in `Machine.xml`");
+    std::vector<CRow> rows = GuideTable({"Change in `Machine.xml`"});
     ASSERT_EQ(20u, rows.size());
     const std::regex attribute("(\\w+)=\"([^\"]*)\"");
     for (const CRow& row : rows)
@@ -349,7 +239,7 @@ TEST(GuideExamples, PromptBlocksGiveTheStatedCodes)
 {
     const std::regex edit("^rem Edit (\\S+): (\\w+)=\"([^\"]*)\".*");
     int nBlocks = 0;
-    for (const CBlock& block : Blocks())
+    for (const CBlock& block : GuideBlocks())
     {
         std::vector<DWORD> stated = StatedCodes(block);
         if (block.language != "bat" || stated.empty())
@@ -377,9 +267,8 @@ TEST(GuideExamples, PromptBlocksGiveTheStatedCodes)
         }
         partRun();
         std::vector<DWORD> got;
-        for (const std::string& call : pc.CallsTaken())
-            if (call.rfind("korlix\t", 0) == 0)
-                got.push_back(std::stoul(call.substr(7)));
+        for (const std::string& call : pc.CallsTaken(true))
+            got.push_back(std::stoul(call.substr(7)));
         EXPECT_EQ(stated, got) << block.lines[0];
     }
     EXPECT_EQ(1, nBlocks) << "the POST rehearsal";
@@ -414,50 +303,57 @@ const std::string g_restart = "shutdown\t0\t/r /t 60 /c \"BIOS update\"";
 const char g_szStaged[] = "BIOS update staged, the PC restarts in a minute.";
 
 const CScriptCase g_scriptCases[] = {
-    {"Update", {}, "*.bup",
+    {"Update",
+     {},
+     "*.bup",
      {{"", false, 0, "BIOS update done (0).", {}}, {"", false, 0, "BIOS update done (1047).", {}}}},
-    {"PostSucceeds", {{"PostUpdate", "1"}}, "*.bup",
+    {"PostSucceeds",
+     {{"PostUpdate", "1"}},
+     "*.bup",
      {{"", false, 0, g_szStaged, {g_taskCreate, g_restart}},
       {"/after-boot", false, 0, g_szStaged, {g_taskDelete, g_taskCreate, g_restart}},
       {"/after-boot", true, 0, "BIOS update done (0).", {g_taskDelete}}}},
-    {"PostFails", {{"PostUpdate", "1"}, {"Outcome", "failed"}}, "*.bup",
+    {"PostFails",
+     {{"PostUpdate", "1"}, {"Outcome", "failed"}},
+     "*.bup",
      {{"", false, 0, g_szStaged, {g_taskCreate, g_restart}},
       {"/after-boot", true, 401, "The POST update failed: 401", {g_taskDelete}}}},
-    {"PendingReboot", {{"KorlixAwaitsReboot", "1"}}, "*.bup",
+    {"PendingReboot",
+     {{"KorlixAwaitsReboot", "1"}},
+     "*.bup",
      {{"", false, 301, "Reboot the PC and run the update again.", {}}}},
-    {"ShutdownPending", {{"ShutdownPending", "1"}}, "*.bup",
-     {{"", false, 307, "Reboot the PC and run the update again.", {}},
-      {"", true, 0, "BIOS update done (0).", {}}}},
-    {"OnBattery", {{"Type", "notebook"}, {"Ac", "disconnected"}, {"Battery", "80"}}, "*.bup",
+    {"ShutdownPending",
+     {{"ShutdownPending", "1"}},
+     "*.bup",
+     {{"", false, 307, "Reboot the PC and run the update again.", {}}, {"", true, 0, "BIOS update done (0).", {}}}},
+    {"OnBattery",
+     {{"Type", "notebook"}, {"Ac", "disconnected"}, {"Battery", "80"}},
+     "*.bup",
      {{"", false, 1031, "Connect AC power or charge the battery, then run again.", {}}}},
-    {"BitLocker", {{"BitLocker", "1"}}, "*.bup",
+    {"BitLocker",
+     {{"BitLocker", "1"}},
+     "*.bup",
      {{"", false, 1024, "Suspend BitLocker for one restart, then run again.", {}}}},
-    {"Password", {{"SetupPasswordSha256", g_szPasswordSha256}}, "*.bup",
-     {{"", false, 0, "BIOS update done (0).", {}}}},
-    {"OtherPassword", {{"SetupPasswordSha256", g_szOtherSha256}}, "*.bup",
+    {"Password", {{"SetupPasswordSha256", g_szPasswordSha256}}, "*.bup", {{"", false, 0, "BIOS update done (0).", {}}}},
+    {"OtherPassword",
+     {{"SetupPasswordSha256", g_szOtherSha256}},
+     "*.bup",
      {{"", false, 2, "Korlix failed with 2 (general error bit: 2)", {}}}},
-    {"NoFileOfTheBoard", {}, "B8820-2.00.bup",
-     {{"", false, 8, "Provide the right update file, then run again.", {}}}},
+    {"NoFileOfTheBoard", {}, "B8820-2.00.bup", {{"", false, 8, "Provide the right update file, then run again.", {}}}},
 };
 
+// The guide's batch script: its first bat block that starts with "@echo off".
 std::string ScriptText()
 {
-    for (const CBlock& block : Blocks())
-    {
-        if (block.language == "bat" && !block.lines.empty() && block.lines[0] == "@echo off")
-        {
-            std::string text;
+    std::string text;
+    for (const CBlock& block : GuideBlocks())
+        if (text.empty() && block.language == "bat" && !block.lines.empty() && block.lines[0] == "@echo off")
             for (const std::string& line : block.lines)
                 text += line + "\r\n";
-            return text;
-        }
-    }
-    return std::string();
+    return text;
 }
 
-class GuideScriptTest : public testing::TestWithParam<CScriptCase>
-{
-};
+using GuideScriptTest = testing::TestWithParam<CScriptCase>;
 
 TEST_P(GuideScriptTest, BranchAndExitCode)
 {
@@ -474,13 +370,10 @@ TEST_P(GuideScriptTest, BranchAndExitCode)
         EXPECT_EQ(step.dwExitCode, run.dwExitCode) << run.out << run.err;
         std::vector<std::string> out = Lines(run.out);
         EXPECT_EQ(step.szLastLine, out.empty() ? std::string() : out.back()) << run.out << run.err;
-        std::vector<std::string> expected, calls;
-        for (std::string call : step.calls)
-            expected.push_back(Replaced(call, "%SCRIPT%", script));
-        for (const std::string& call : pc.CallsTaken())
-            if (call.rfind("korlix\t", 0) != 0)
-                calls.push_back(call);
-        EXPECT_EQ(expected, calls);
+        std::vector<std::string> expected;
+        for (const std::string& call : step.calls)
+            expected.push_back(std::regex_replace(call, std::regex("%SCRIPT%"), script));
+        EXPECT_EQ(expected, pc.CallsTaken(false));
         if (!*step.szArguments)
         {
             EXPECT_FALSE(Found("C:\\Logs\\PC-0001-*.log").empty()) << "the update's log";
@@ -494,14 +387,14 @@ INSTANTIATE_TEST_SUITE_P(States, GuideScriptTest, testing::ValuesIn(g_scriptCase
 TEST(GuideExamples, PwcTextIsACryptOutputThatOpensThePc)
 {
     std::string crypted;
-    for (const CBlock& block : Blocks())
+    for (const CBlock& block : GuideBlocks())
         if (block.lines.size() == 2 && block.lines[0] == "Korlix /CRYPT=MySetupPassword")
             crypted = block.lines[1].substr(block.lines[1].rfind(' ') + 1);
     CRehearsalPc pc(CEdits{{"SetupPasswordSha256", g_szPasswordSha256}});
     CKorlixRun run = pc.Cmd("Korlix /CRYPT=MySetupPassword");
     EXPECT_TRUE(std::regex_match(run.out, std::regex("The encrypted password is: [0-9A-F]{50}"))) << run.out;
     EXPECT_TRUE(std::regex_match(crypted, std::regex("[0-9A-F]{50}"))) << crypted;
-    std::string guide = FileBytes(KORLIX_ADMIN_GUIDE);
+    const std::string guide = GuideText();
     std::regex pwc("(PWC=|\\$pwc = ')([0-9A-F]+)");
     for (auto it = std::sregex_iterator(guide.begin(), guide.end(), pwc); it != std::sregex_iterator(); ++it)
         EXPECT_EQ(crypted, (*it)[2].str());
@@ -514,8 +407,9 @@ TEST(GuideExamples, PwcTextIsACryptOutputThatOpensThePc)
 std::vector<std::string> FormsFilled(const std::string& form)
 {
     static const std::pair<const char*, const char*> s_values[] = {
-        {"<file or pattern>", "B7710*.bup"}, {"<dir>", "C:\\BIOS"},          {"<password>", "MySetupPassword"},
-        {"<crypted_pwd>", "0123"},           {"<log>", "C:\\Logs\\x.log"},  {"<percent>", "50"},
+        {"<file or pattern>", "B7710*.bup"}, {"<dir>", "C:\\BIOS"},
+        {"<password>", "MySetupPassword"},   {"<crypted_pwd>", "0123"},
+        {"<log>", "C:\\Logs\\x.log"},        {"<percent>", "50"},
         {"<archive>", "PC-0001.nvux"},       {"<update.bup>", "B7710-1.30.bup"}};
     std::string filled = form;
     for (const auto& value : s_values)
@@ -530,16 +424,17 @@ std::vector<std::string> FormsFilled(const std::string& form)
     return forms;
 }
 
-DWORD SyntaxCode(const std::string& arguments)
+// The exit code of the installed program with these arguments.
+DWORD ExitCode(const std::string& arguments)
 {
     CKorlixStart start;
-    start.arguments = "/SYNTAX " + arguments;
+    start.arguments = arguments;
     return KorlixRun(start).dwExitCode;
 }
 
 TEST(GuideExamples, ModifierTableFormsAreAccepted)
 {
-    std::vector<CRow> rows = Table("Modifier");
+    std::vector<CRow> rows = GuideTable({"Modifier"});
     ASSERT_EQ(19u, rows.size());
     for (const CRow& row : rows)
     {
@@ -552,40 +447,36 @@ TEST(GuideExamples, ModifierTableFormsAreAccepted)
         {
             const char* szCommand = form.rfind("/CINP", 0) == 0 || form.rfind("/BINP", 0) == 0 ? "/MAKE " : "/UPD ";
             for (const std::string& filled : FormsFilled(form))
-                EXPECT_EQ(0u, SyntaxCode(szCommand + filled)) << szCommand << filled;
+                EXPECT_EQ(0u, ExitCode("/SYNTAX " + (szCommand + filled))) << szCommand << filled;
         }
     }
 }
 
 TEST(GuideExamples, RefusedTableIsRefused)
 {
-    std::vector<CRow> rows = Table("Refused command line");
+    std::vector<CRow> rows = GuideTable({"Refused command line"});
     ASSERT_EQ(8u, rows.size());
     for (const CRow& row : rows)
     {
         const std::string line = Unquoted(row[0]);
         ASSERT_EQ(0u, line.rfind("Korlix ", 0)) << line;
-        EXPECT_EQ(4u, SyntaxCode(line.substr(7))) << line;
-        CKorlixStart start;
-        start.arguments = line.substr(7);
-        EXPECT_EQ(4u, KorlixRun(start).dwExitCode) << line;
+        EXPECT_EQ(4u, ExitCode("/SYNTAX " + line.substr(7))) << line;
+        EXPECT_EQ(4u, ExitCode(line.substr(7))) << line;
     }
 }
 
 // Every code block either runs in a test above or is listed with its reason.
 TEST(GuideExamples, EveryBlockRunsOrSaysWhyNot)
 {
-    for (const CBlock& block : Blocks())
+    for (const CBlock& block : GuideBlocks())
     {
         const std::string first = block.lines.empty() ? std::string() : block.lines[0];
         bool fRuns = first == "@echo off" || first == "Korlix /CRYPT=MySetupPassword" || !StatedCodes(block).empty();
         if (fRuns)
             continue;
-        const char* szReason = nullptr;
-        for (const auto& notRun : g_notRun)
-            szReason = first == notRun.first ? notRun.second : szReason;
-        if (szReason)
-            printf("[ NOT RUN  ] %s\n             %s\n", first.c_str(), szReason);
+        auto notRun = g_notRun.find(first);
+        if (notRun != g_notRun.end())
+            printf("[ NOT RUN  ] %s\n             %s\n", first.c_str(), notRun->second);
         else
             ADD_FAILURE() << "a block that no test runs and no reason lists: " << first;
     }

@@ -3,7 +3,9 @@
 // that /E prints, and its command table has an example of every command of
 // the help text, and it names every alias of the help, so that neither can
 // drift from the program.
+#include "docs/GuideText.h"
 #include "platform/Msc.h"
+#include "platform/ScopedHandle.h"
 #include "support/KorlixProcess.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +13,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <fstream>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -23,39 +24,14 @@ namespace
 {
 using CRows = std::vector<std::pair<std::string, std::string>>;
 
-std::string Trimmed(const std::string& text)
-{
-    size_t nBegin = text.find_first_not_of(" \t");
-    if (nBegin == std::string::npos)
-        return std::string();
-    return text.substr(nBegin, text.find_last_not_of(" \t") + 1 - nBegin);
-}
-
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);)
-    {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
-
 // A text resource of the installed Korlix.exe.
 std::string InstalledBigText(const char* szName)
 {
-    HMODULE hProgram =
-        LoadLibraryExA(g_szInstalledKorlix, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    if (!hProgram)
-        return std::string();
+    CCUniqueModule program(
+        LoadLibraryExA(g_szInstalledKorlix, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
     std::unique_ptr<char[]> data;
-    size_t n = MscCustomResourceToMem(hProgram, "BIGTEXT", szName, data);
-    std::string text = n ? std::string(data.get(), n) : std::string();
-    FreeLibrary(hProgram);
-    return text;
+    size_t n = program ? MscCustomResourceToMem(program.get(), "BIGTEXT", szName, data) : 0;
+    return n ? std::string(data.get(), n) : std::string();
 }
 
 // The exit-code text as code and meaning: a line is a code, a tab and a
@@ -76,51 +52,12 @@ CRows ExitCodesOfTheProgram()
     return rows;
 }
 
-std::string Guide()
-{
-    std::ifstream file(KORLIX_ADMIN_GUIDE, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-// The cells of a Markdown table row, trimmed.
-std::vector<std::string> Cells(const std::string& line)
-{
-    std::vector<std::string> cells;
-    std::string row = Trimmed(line);
-    if (row.size() < 2 || row.front() != '|' || row.back() != '|')
-        return cells;
-    std::istringstream stream(row.substr(1, row.size() - 2));
-    for (std::string cell; std::getline(stream, cell, '|');)
-        cells.push_back(Trimmed(cell));
-    return cells;
-}
-
-// The body rows of the guide's first table whose header starts with the
-// given cells.
-std::vector<std::vector<std::string>> GuideTable(const std::vector<std::string>& header)
-{
-    std::vector<std::vector<std::string>> rows;
-    std::vector<std::string> lines = Lines(Guide());
-    for (size_t i = 0; i + 1 < lines.size(); ++i)
-    {
-        std::vector<std::string> cells = Cells(lines[i]);
-        if (cells.size() < header.size() || !std::equal(header.begin(), header.end(), cells.begin()))
-            continue;
-        for (size_t j = i + 2; j < lines.size() && !Cells(lines[j]).empty(); ++j)
-            rows.push_back(Cells(lines[j]));
-        break;
-    }
-    return rows;
-}
-
 TEST(AdminGuide, ExitCodeTableIsTheProgramsOwn)
 {
     CRows program = ExitCodesOfTheProgram();
     ASSERT_EQ(program.size(), 43u) << "the installed program's exit-code text";
     CRows guide;
-    for (const std::vector<std::string>& cells : GuideTable({"Code", "Meaning"}))
+    for (const CRow& cells : GuideTable({"Code", "Meaning"}))
     {
         ASSERT_EQ(cells.size(), 4u) << "code, meaning, typical cause, what a script should do: " << cells[0];
         EXPECT_FALSE(cells[2].empty()) << "no typical cause for " << cells[0];
@@ -142,10 +79,10 @@ TEST(AdminGuide, EveryCommandOfTheHelpHasAnExample)
         size_t nEnd = line.find_first_of(" =[", 8);
         commands.insert(line.substr(7, nEnd == std::string::npos ? std::string::npos : nEnd - 7));
     }
-    ASSERT_EQ(commands, (std::set<std::string>{"/UPD", "/NVU", "/NVRAM", "/PASSWORDS", "/BOOTORDER", "/ARC",
-                                               "/MAKE", "/BUPINFO", "/CRYPT", "/AST", "/INFO", "/?", "/E"}));
+    ASSERT_EQ(commands, (std::set<std::string>{"/UPD", "/NVU", "/NVRAM", "/PASSWORDS", "/BOOTORDER", "/ARC", "/MAKE",
+                                               "/BUPINFO", "/CRYPT", "/AST", "/INFO", "/?", "/E"}));
     std::set<std::string> documented;
-    for (const std::vector<std::string>& cells : GuideTable({"Command", "What it does", "Example"}))
+    for (const CRow& cells : GuideTable({"Command", "What it does", "Example"}))
     {
         ASSERT_EQ(cells.size(), 4u) << "command, what it does, example, exit code";
         std::string command = cells[0].substr(1, cells[0].size() - 2);  // without the backquotes
@@ -162,7 +99,7 @@ TEST(AdminGuide, EveryAliasOfTheHelpIsNamed)
         return line.find("aliases are supported") != std::string::npos;
     });
     ASSERT_NE(lines.end(), it) << "the help's alias list";
-    const std::string guide = Guide();
+    const std::string guide = GuideText();
     int nAliases = 0;
     for (++it; it != lines.end(); ++it)
     {

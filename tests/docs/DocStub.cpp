@@ -60,8 +60,8 @@ DWORD InstalledKorlixRun(const std::string& arguments)
     {
         if (nAttempt)
             Sleep(200);
-        fStarted = CreateProcessA(g_szInstalledKorlix, &cmdLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                  &si, &pi);
+        fStarted =
+            CreateProcessA(g_szInstalledKorlix, &cmdLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
         if (!fStarted && GetLastError() != ERROR_INTERNAL_ERROR)
             break;
     }

@@ -31,24 +31,7 @@ std::string ValuesText(const char* szRoot, CValueMap values, const CValues& over
 {
     for (const auto& entry : overrides)
         values[entry.first] = entry.second;
-    std::map<std::string, std::string> elements;
-    std::map<std::string, std::string> texts;
-    for (const auto& entry : values)
-    {
-        size_t nDot = entry.first.find('.');
-        if (nDot == std::string::npos)
-            texts[entry.first] = entry.second;
-        else
-            elements[entry.first.substr(0, nDot)] += " " + entry.first.substr(nDot + 1) + "=\"" + entry.second + "\"";
-    }
-    std::string xml = std::string("<?xml version=\"1.0\"?>\n<") + szRoot + ">\n";
-    for (const auto& element : elements)
-    {
-        auto text = texts.find(element.first);
-        xml += "  <" + element.first + element.second +
-               (text == texts.end() ? "/>\n" : ">" + text->second + "</" + element.first + ">\n");
-    }
-    return xml + "</" + szRoot + ">\n";
+    return XmlTextBuild(szRoot, values);
 }
 
 // The factory machine with some values changed, as a machine file text.

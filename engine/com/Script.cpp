@@ -32,8 +32,9 @@ bool NumberParse(const std::string& text, ULONG& value)
     return true;
 }
 
-// One line inside a block: keyword, one blank, argument.
-bool BlockLineApply(const std::string& line, CScriptBlock& block, std::string& reason)
+// One line inside a block: keyword, one blank, argument; a bad line leaves
+// its reason.
+void BlockLineApply(const std::string& line, CScriptBlock& block, std::string& reason)
 {
     size_t nBlank = line.find(' ');
     std::string keyword = line.substr(0, nBlank);
@@ -42,20 +43,20 @@ bool BlockLineApply(const std::string& line, CScriptBlock& block, std::string& r
     {
         std::string text;
         if (!TextUnescape(argument, text, reason))
-            return false;
+            return;
         (keyword == "out" ? block.output : block.errorText) += text;
-        return true;
+        return;
     }
     ULONG value = 0;
     if (keyword != "hr" && keyword != "status" && keyword != "sleep")
     {
         reason = "unknown keyword '" + keyword + "'";
-        return false;
+        return;
     }
     if (!NumberParse(argument, value))
     {
         reason = "bad number '" + argument + "' for " + keyword;
-        return false;
+        return;
     }
     if (keyword == "hr")
         block.hr = static_cast<HRESULT>(value);
@@ -63,7 +64,6 @@ bool BlockLineApply(const std::string& line, CScriptBlock& block, std::string& r
         block.ulStatus = value;
     else
         block.dwSleepMs = value;
-    return true;
 }
 }  // namespace
 

@@ -151,23 +151,32 @@ const char g_szMain[] = "<global>::main";
 
 INSTANTIATE_TEST_SUITE_P(
     Program, CmdLineTraceTest,
-    testing::Values(CTraceCase{"/UPD",
-                               0,
-                               {Record("Warning", "CCAmbrelProductVersion::RegistryVersionGet", "Internal",
-                                       "Could not open registry key for reading",
-                                       "possible keys={'HKEY_LOCAL_MACHINE\\SOFTWARE\\Tervane\\Ambrel', "
-                                       "'HKEY_LOCAL_MACHINE\\SOFTWARE\\Tervane Morlund Computers\\Ambrel'}"),
-                                Record("Info", g_szMain, "Internal", "Provider is initialized", ""),
-                                Record("Verbose", g_szMain, "Internal", "Calling pDiDEreveObj->Execute", ""),
-                                Record("Verbose", "DiDEreve::Execute", "Leave", "", "hr=0x00000000, ulStatus=0"),
-                                Record("Info", "<global>::FormattedOutput", "Leave", "", ""),
-                                Record("Verbose", "DiDEreve::Continue", "Leave", "", "hr=0x00000000, ulStatus=1"),
-                                Record("Info", g_szMain, "Internal", "Releasing DiDEreve", ""),
-                                Record("Info", g_szMain, "Leave", "", "ERRORLEVEL=0")}},
-                    CTraceCase{"/UPD",
-                               22,
-                               {Record("Warning", g_szMain, "Internal", "NOT ELEVATED", ""),
-                                Record("Error", g_szMain, "Internal", "NOT ELEVATED", ""),
-                                Record("Info", g_szMain, "Leave", "", "ERRORLEVEL=22")},
-                               true}));
+    testing::Values(
+        CTraceCase{
+            "/UPD",
+            0,
+            {Record("Warning", "CCAmbrelProductVersion::RegistryVersionGet", "Internal",
+                    "Could not open registry key for reading",
+                    "possible keys={'HKEY_LOCAL_MACHINE\\SOFTWARE\\Tervane\\Ambrel', "
+                    "'HKEY_LOCAL_MACHINE\\SOFTWARE\\Tervane Morlund Computers\\Ambrel'}"),
+             Record("InfoCC", "CCAssembly::Initialize", "Enter", "Method Initialize has been called", ""),
+             Record("InfoCC", "CCAssembly::InitializeCommon", "Enter", "Method InitializeCommon has been called", ""),
+             Record("InfoCC", "CCAssembly::InitializeCommon", "Leave", "Method InitializeCommon has been called",
+                    "bReturn: 1"),
+             Record("InfoCC", "CCAssembly::Initialize", "Leave", "Method Initialize has been called", "bReturn: 1"),
+             Record("InfoCC", "CCAssembly::CoCreateInstance", "Enter", "Method CoCreateInstance has been called",
+                    "szProgID: DiDEreve.DiDEreveObj"),
+             Record("Info", g_szMain, "Internal", "Provider is initialized", ""),
+             Record("Verbose", g_szMain, "Internal", "Calling pDiDEreveObj->Execute", ""),
+             Record("Verbose", "DiDEreve::Execute", "Leave", "", "hr=0x00000000, ulStatus=0"),
+             Record("Info", "<global>::FormattedOutput", "Leave", "", ""),
+             Record("Verbose", "DiDEreve::Continue", "Leave", "", "hr=0x00000000, ulStatus=1"),
+             Record("Info", g_szMain, "Internal", "Releasing DiDEreve", ""),
+             Record("Info", g_szMain, "Leave", "", "ERRORLEVEL=0")}},
+        CTraceCase{"/UPD",
+                   22,
+                   {Record("Warning", g_szMain, "Internal", "NOT ELEVATED", ""),
+                    Record("Error", g_szMain, "Internal", "NOT ELEVATED", ""),
+                    Record("Info", g_szMain, "Leave", "", "ERRORLEVEL=22")},
+                   true}));
 }  // namespace

@@ -155,7 +155,11 @@ INSTANTIATE_TEST_SUITE_P(
         CTraceCase{
             "/UPD",
             0,
-            {Record("Warning", "CCAmbrelProductVersion::RegistryVersionGet", "Internal",
+            {Record("VerboseCC", "CCRegKey::CCRegKey", "Enter", "",
+                    "name='HKEY_LOCAL_MACHINE\\SOFTWARE\\Tervane\\Ambrel\\Consumer\\Korlix.exe'"),
+             Record("InfoCC", "CCRegKey::Open", "Enter", "", "sam=0x20019"),
+             Record("InfoCC", "CCRegKey::Open", "Leave", "", "lLastErr=2"),
+             Record("Warning", "CCAmbrelProductVersion::RegistryVersionGet", "Internal",
                     "Could not open registry key for reading",
                     "possible keys={'HKEY_LOCAL_MACHINE\\SOFTWARE\\Tervane\\Ambrel', "
                     "'HKEY_LOCAL_MACHINE\\SOFTWARE\\Tervane Morlund Computers\\Ambrel'}"),
@@ -163,6 +167,9 @@ INSTANTIATE_TEST_SUITE_P(
              Record("InfoCC", "CCAssembly::InitializeCommon", "Enter", "Method InitializeCommon has been called", ""),
              Record("InfoCC", "CCAssembly::InitializeCommon", "Leave", "Method InitializeCommon has been called",
                     "bReturn: 1"),
+             Record("VerboseCC", "CCAssembly::InitializeFeatureList", "Internal", "Com entry found",
+                    "caller Korlix.exe V6.22.89.0: name DiDEreve.dll, version 6.22.12.0, progId "
+                    "DiDEreve.DiDEreveObj.1, viProgId DiDEreve.DiDEreveObj"),
              Record("InfoCC", "CCAssembly::Initialize", "Leave", "Method Initialize has been called", "bReturn: 1"),
              Record("InfoCC", "CCAssembly::CoCreateInstance", "Enter", "Method CoCreateInstance has been called",
                     "szProgID: DiDEreve.DiDEreveObj"),

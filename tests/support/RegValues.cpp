@@ -1,5 +1,6 @@
 #include "support/RegValues.h"
 
+#include "support/HexText.h"
 #include "support/TempFiles.h"
 
 #include <gtest/gtest.h>
@@ -14,26 +15,6 @@ namespace
 //   K <key>                                   a key created by the test
 //   V <key> <name> <existed> <type> <hex>     a value as it was before
 constexpr char g_szJournalPrefix[] = "krlx_undo_";
-
-std::string Hex(const BYTE* pData, size_t nSize)
-{
-    static const char s_szDigits[] = "0123456789abcdef";
-    std::string text;
-    for (size_t i = 0; i < nSize; ++i)
-    {
-        text += s_szDigits[pData[i] >> 4];
-        text += s_szDigits[pData[i] & 15];
-    }
-    return text;
-}
-
-std::vector<BYTE> Unhex(const std::string& text)
-{
-    std::vector<BYTE> data;
-    for (size_t i = 0; i + 1 < text.size(); i += 2)
-        data.push_back(static_cast<BYTE>(std::stoi(text.substr(i, 2), nullptr, 16)));
-    return data;
-}
 
 std::vector<std::string> Fields(const std::string& line)
 {
@@ -58,7 +39,7 @@ void RecordUndo(const std::vector<std::string>& f)
         return;
     if (f[3] == "1")
     {
-        std::vector<BYTE> data = Unhex(f.size() > 5 ? f[5] : "");
+        std::vector<BYTE> data = HexBytes(f.size() > 5 ? f[5] : "");
         RegSetValueExA(key.get(), f[2].c_str(), 0, std::stoul(f[4]), data.data(), static_cast<DWORD>(data.size()));
     }
     else
@@ -146,7 +127,7 @@ void CRegValues::Save(HKEY hKey, const char* szName)
         fExisted = RegQueryValueExA(hKey, szName, nullptr, &dwType, data.data(), &dwSize) == ERROR_SUCCESS;
     }
     JournalAppend("V\t" + m_keyPath + "\t" + szName + "\t" + (fExisted ? "1" : "0") + "\t" + std::to_string(dwType) +
-                  "\t" + Hex(data.data(), fExisted ? dwSize : 0));
+                  "\t" + HexText(data.data(), fExisted ? dwSize : 0));
 }
 
 void CRegValues::Raw(const char* szName, DWORD dwType, const void* pData, DWORD dwSize)

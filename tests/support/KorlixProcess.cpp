@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
+#include <algorithm>
 #include <vector>
 
 namespace
@@ -35,12 +35,18 @@ std::string EnvironmentBlock(const std::map<std::string, std::string>& overrides
     return block + '\0';
 }
 
-void PipeDrain(HANDLE hRead, std::string* pText)
+// Moves what the pipe holds now into the text. The reads never wait: a
+// process the child started may hold the pipe's write end long after the
+// child ended (Wine's own services, started by the first process of a
+// prefix, are such), and a blocking read would wait for it forever.
+void PipeTake(HANDLE hRead, std::string& text)
 {
     char buffer[4096];
+    DWORD dwAvailable = 0;
     DWORD dwRead = 0;
-    while (ReadFile(hRead, buffer, sizeof(buffer), &dwRead, nullptr) && dwRead)
-        pText->append(buffer, dwRead);
+    while (PeekNamedPipe(hRead, nullptr, 0, nullptr, &dwAvailable, nullptr) && dwAvailable &&
+           ReadFile(hRead, buffer, std::min<DWORD>(sizeof(buffer), dwAvailable), &dwRead, nullptr) && dwRead)
+        text.append(buffer, dwRead);
 }
 
 // A run that hangs (a fault in the program or the engine) fails its test
@@ -132,15 +138,20 @@ CKorlixRun KorlixRun(const CKorlixStart& start)
     ResumeThread(thread.get());
     outWrite.reset();
     errWrite.reset();
-    std::thread outReader(PipeDrain, outRead.get(), &run.out);
-    std::thread errReader(PipeDrain, errRead.get(), &run.err);
-    if (WaitForSingleObject(process.get(), g_dwRunLimitMs) == WAIT_TIMEOUT)
+    const ULONGLONG ullLimit = GetTickCount64() + g_dwRunLimitMs;
+    for (bool fEnded = false; !fEnded;)
     {
-        ADD_FAILURE() << cmdLine << " ran longer than " << g_dwRunLimitMs / 1000 << " s and was ended";
-        TerminateJobObject(job.get(), 0xFFFFFFFF);
+        fEnded = WaitForSingleObject(process.get(), 5) == WAIT_OBJECT_0;
+        if (!fEnded && GetTickCount64() > ullLimit)
+        {
+            ADD_FAILURE() << cmdLine << " ran longer than " << g_dwRunLimitMs / 1000 << " s and was ended";
+            TerminateJobObject(job.get(), 0xFFFFFFFF);
+            WaitForSingleObject(process.get(), INFINITE);
+            fEnded = true;
+        }
+        PipeTake(outRead.get(), run.out);
+        PipeTake(errRead.get(), run.err);
     }
-    outReader.join();
-    errReader.join();
     GetExitCodeProcess(process.get(), &run.dwExitCode);
     return run;
 }

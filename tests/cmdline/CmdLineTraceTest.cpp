@@ -22,8 +22,9 @@ struct CTraceCase
 {
     std::string arguments;
     DWORD dwExitCode = 0;
-    bool fLimited = false;  // not elevated
-    std::string records;    // after the time, process and thread columns
+    bool fLimited = false;               // not elevated
+    std::string script = "call\nend\n";  // the scripted engine's
+    std::string records;                 // after the time, process and thread columns
 };
 
 // Shows a failing case by its command line.
@@ -33,7 +34,8 @@ std::ostream& operator<<(std::ostream& os, const CTraceCase& c)
 }
 
 // Each case starts with "=== arguments => exit code", and " (not elevated)"
-// for a run without elevation; its records follow.
+// for a run without elevation; a line "script: " with the engine's script,
+// its lines separated by " ; ", and the records follow.
 std::vector<CTraceCase> CasesRead()
 {
     std::vector<CTraceCase> cases;
@@ -46,7 +48,14 @@ std::vector<CTraceCase> CasesRead()
             const bool fLimited =
                 line.size() > strlen(g_szNotElevated) &&
                 line.compare(line.size() - strlen(g_szNotElevated), std::string::npos, g_szNotElevated) == 0;
-            cases.push_back({line.substr(4, nArrow - 4), std::stoul(line.substr(nArrow + 4)), fLimited, ""});
+            cases.push_back({line.substr(4, nArrow - 4), std::stoul(line.substr(nArrow + 4)), fLimited});
+        }
+        else if (line.compare(0, 8, "script: ") == 0 && !cases.empty())
+        {
+            std::string& script = cases.back().script;
+            script = line.substr(8) + "\n";
+            for (size_t nPos; (nPos = script.find(" ; ")) != std::string::npos;)
+                script.replace(nPos, 3, "\n");
         }
         else if (!cases.empty())
             cases.back().records += line + "\n";
@@ -65,7 +74,7 @@ std::string TracedRun(const CTraceCase& c, DWORD& dwExitCode)
     values.Dword("TraceGlobalEnable", 0);
     CTempDir dir;
     CTempFile script(".scn");
-    script.Write("call\nend\n");
+    script.Write(c.script);
     CKorlixStart start;
     start.arguments = c.arguments;
     start.workingDirectory = dir.Path();
@@ -103,6 +112,6 @@ INSTANTIATE_TEST_SUITE_P(Runs, CmdLineTraceTest, testing::ValuesIn(g_cases));
 
 TEST(CmdLineTraceCasesTest, AllRead)
 {
-    EXPECT_EQ(12u, g_cases.size());
+    EXPECT_EQ(17u, g_cases.size());
 }
 }  // namespace

@@ -18,12 +18,16 @@ const ULONG g_ulRollbackForbidden = 0x8004F206;
 // What Hyper-V does to a flash: nothing, a warning, or a policy that blocks.
 const int g_nHyperVBlocks = 33;
 
+// Each quarter of the flash comes with an answer of its own, a moment after
+// the one before, so the front end shows the progress in turn.
+constexpr DWORD g_dwFlashStepMs = 40;
+
 void FlashProgress(CAnswers& answers)
 {
     answers.Out("eAction", "Updating system BIOS");
     for (int nPercent = 25; nPercent <= 100; nPercent += 25)
     {
-        answers.Next(150);
+        answers.Next(g_dwFlashStepMs);
         answers.Out("eActionPart", std::to_string(nPercent) + "%");
         if (nPercent == 50)
             answers.Hold("flash");

@@ -1,5 +1,5 @@
 // The rules behind engine texts: case, containment, series and the code
-// before. ExitCodeRunTest sends each message text as it stands.
+// before. ConsoleRuns.txt sends each message text as it stands.
 #include "driver/ExitFlags.h"
 
 #include <gtest/gtest.h>

@@ -1,228 +1,153 @@
+// The free helpers: password masking, the lock, paths and error texts. The
+// runs of CommandLineRunTest show a relative log file made absolute and the
+// version record's texts; CheckParams joins the parts of a split path.
 #include "platform/Msc.h"
+#include "platform/MscWmiErrors.h"
 #include "platform/ScopedHandle.h"
-#include "support/TempFiles.h"
+#include "trace/QuillTrace.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <string>
+#include <utility>
 
 namespace
 {
-struct CHideCase
+TEST(HidePassword, MasksFourCharactersPerCall)
 {
-    const char* szText;
-    const char* szKeyword;
-    const char* szExpected;
-};
-
-using HidePasswordTest = testing::TestWithParam<CHideCase>;
-
-TEST_P(HidePasswordTest, MasksValues)
-{
-    EXPECT_STREQ(MscHidePassword(GetParam().szText, GetParam().szKeyword), GetParam().szExpected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, HidePasswordTest,
-                         testing::Values(CHideCase{"/UPD /pw=secret /e", nullptr, "/UPD /pw=**** /e"},
-                                         CHideCase{"/PWC=abc", nullptr, "/PWC=***"},
-                                         CHideCase{"/PWD=ab /S", nullptr, "/PWD=** /S"},
-                                         CHideCase{"/pw=abcdef /pwc=xyz", nullptr, "/pw=**** /pwc="},
-                                         CHideCase{"/pw=ab /pwd=xyz", nullptr, "/pw=** /pwd=**"},
-                                         CHideCase{"/PWD=\"my secret\"", nullptr, "/PWD=\"my secret\""},
-                                         CHideCase{"/ppw=abc", nullptr, "/ppw=abc"},
-                                         CHideCase{"/UPD /O=x.bup", nullptr, "/UPD /O=x.bup"},
-                                         CHideCase{"PWD=secret", "pw", "PWD=****"}, CHideCase{"/pwd", nullptr, "/pwd"},
-                                         CHideCase{"", nullptr, ""}));
-
-TEST(HidePassword, RingOfThreeSlots)
-{
-    const char* szFirst = MscHidePassword("a", nullptr);
-    MscHidePassword("b", nullptr);
-    MscHidePassword("c", nullptr);
-    EXPECT_EQ(MscHidePassword("d", nullptr), szFirst);
-    EXPECT_STREQ(szFirst, "d");
-}
-
-TEST(HidePassword, LongTextIsCut)
-{
-    std::string text(400, 'x');
-    EXPECT_EQ(std::string(MscHidePassword(text.c_str(), nullptr)), std::string(259, 'x'));
-}
-
-TEST(LoadStringResource, EleventhCallReusesTheFirstSlot)
-{
-    const char* szFirst = MscLoadStringResource(5700);
-    for (int i = 0; i < 9; ++i)
-        EXPECT_NE(MscLoadStringResource(5701), szFirst);
-    EXPECT_EQ(MscLoadStringResource(5704), szFirst);
-    EXPECT_STREQ(szFirst, "Error");
+    const char* rgszCases[][2] = {
+        {"/UPD /pw=secret /e", "/UPD /pw=**** /e"},
+        {"/PWC=abc", "/PWC=***"},
+        {"/PWD=ab /S", "/PWD=** /S"},
+        {"/pw=abcdef /pwc=xyz", "/pw=**** /pwc="},
+        {"/pw=ab /pwd=xyz", "/pw=** /pwd=**"},
+        {"/PWD=\"my secret\"", "/PWD=\"my secret\""},
+        {"/ppw=abc", "/ppw=abc"},
+        {"/UPD /O=x.bup", "/UPD /O=x.bup"},
+        {"/pwd", "/pwd"},
+        {"", ""},
+    };
+    for (const auto& c : rgszCases)
+        EXPECT_STREQ(MscHidePassword(c[0]), c[1]) << c[0];
+    EXPECT_EQ(MscHidePassword(std::string(400, 'x').c_str()), std::string(259, 'x'));
 }
 
 // Two threads that meet in the lock must still exclude each other: the
 // counter below is not atomic, so a lost hand-over shows as a lost count.
 TEST(CritSect, ContendedThreadsExcludeEachOther)
 {
-    struct CShared
-    {
-        CMscCritSect lock;
-        unsigned nCount = 0;
-        bool fAllEntered = true;
-    } shared;
-    constexpr unsigned nRounds = 20000;
-    auto run = [](void* pv) -> DWORD {
-        CShared& s = *static_cast<CShared*>(pv);
-        for (unsigned i = 0; i < nRounds; ++i)
+    static CMscCritSect s_lock;
+    static unsigned s_nCount = 0;
+    static bool s_fAllEntered = true;
+    auto run = [](void*) -> DWORD {
+        for (unsigned i = 0; i < 20000; ++i)
         {
-            s.fAllEntered = s.lock.Enter() && s.fAllEntered;
-            unsigned nSeen = s.nCount;
+            s_fAllEntered = s_lock.Enter() && s_fAllEntered;
+            unsigned nSeen = s_nCount;
             if (i % 64 == 0)
                 Sleep(0);  // invites the other thread into the lock
-            s.nCount = nSeen + 1;
-            s.lock.Leave();
+            s_nCount = nSeen + 1;
+            s_lock.Leave();
         }
         return 0;
     };
-    CCUniqueHandle threads[2];
-    for (CCUniqueHandle& thread : threads)
-        thread.reset(CreateThread(nullptr, 0, run, &shared, 0, nullptr));
+    CCUniqueHandle threads[] = {CCUniqueHandle(CreateThread(nullptr, 0, run, nullptr, 0, nullptr)),
+                                CCUniqueHandle(CreateThread(nullptr, 0, run, nullptr, 0, nullptr))};
     HANDLE rghThreads[] = {threads[0].get(), threads[1].get()};
     ASSERT_EQ(WaitForMultipleObjects(2, rghThreads, TRUE, 60000), WAIT_OBJECT_0);
-    EXPECT_EQ(shared.nCount, 2 * nRounds);
-    EXPECT_TRUE(shared.fAllEntered);
+    EXPECT_EQ(s_nCount, 40000u);
+    EXPECT_TRUE(s_fAllEntered);
 }
 
-TEST(CustomResourceToMem, MissingResourceGivesZero)
+// Drive, folder, name and extension; network roots are the first prefix that
+// answers a free-space query (a device path does here, no server does).
+// Names far beyond the runtime's buffers split whole.
+TEST(SplitPath, Parts)
 {
-    std::unique_ptr<char[]> data;
-    EXPECT_EQ(MscCustomResourceToMem(GetModuleHandleW(nullptr), "BIGTEXT", "NO_SUCH.TXT", data), 0u);
-    EXPECT_EQ(data, nullptr);
-}
-
-struct CSplitCase
-{
-    const char* szPath;
-    const char* szDrive;
-    const char* szDir;
-    const char* szFname;
-    const char* szExt;
-};
-
-using SplitPathTest = testing::TestWithParam<CSplitCase>;
-
-TEST_P(SplitPathTest, Parts)
-{
-    std::string drive, dir, fname, ext;
-    MscSplitPath(GetParam().szPath, &drive, &dir, &fname, &ext);
-    EXPECT_EQ(drive, GetParam().szDrive);
-    EXPECT_EQ(dir, GetParam().szDir);
-    EXPECT_EQ(fname, GetParam().szFname);
-    EXPECT_EQ(ext, GetParam().szExt);
-}
-
-INSTANTIATE_TEST_SUITE_P(Paths, SplitPathTest,
-                         testing::Values(CSplitCase{"C:\\dir\\a.b.c", "C:", "\\dir\\", "a.b", ".c"},
-                                         CSplitCase{"B7710.BUP", "", "", "B7710", ".BUP"},
-                                         CSplitCase{"sub\\x.nvux", "", "sub\\", "x", ".nvux"},
-                                         CSplitCase{"D:name", "D:", "", "name", ""},
-                                         CSplitCase{"a.b\\c", "", "a.b\\", "c", ""},
-                                         CSplitCase{"x/y.z", "", "x/", "y", ".z"},
-                                         // No share answers here: a network path falls back to the standard split.
-                                         CSplitCase{"\\\\nosuchserver\\share\\dir\\a.b.c", "",
-                                                    "\\\\nosuchserver\\share\\dir\\", "a.b", ".c"}));
-
-TEST(SplitPath, AbsentOutputsAreSkipped)
-{
-    std::string ext = "unchanged";
-    MscSplitPath("C:\\x\\file.bup", nullptr, nullptr, nullptr, &ext);
-    EXPECT_EQ(ext, ".bup");
-}
-
-// Names far beyond the runtime's buffer sizes split whole instead of
-// overrunning anything.
-TEST(SplitPath, LongNamesSplitWhole)
-{
-    const std::string name(70000, 'x');
-    std::string drive, dir, fname, ext;
-    MscSplitPath(("C:\\" + name + "\\" + name + ".bup").c_str(), &drive, &dir, &fname, &ext);
-    EXPECT_EQ(drive, "C:");
-    EXPECT_EQ(dir, "\\" + name + "\\");
-    EXPECT_EQ(fname, name);
-    EXPECT_EQ(ext, ".bup");
-}
-
-TEST(MakePath, JoinsParts)
-{
-    std::string path;
-    MscMakePath(path, "C:", "\\dir\\", "a", ".bup");
-    EXPECT_EQ(path, "C:\\dir\\a.bup");
-    MscMakePath(path, "\\\\srv\\share", "\\dir\\", "a", ".bup");
-    EXPECT_EQ(path, "\\\\srv\\share\\dir\\a.bup");
-    MscMakePath(path, "C:", "\\dir", nullptr, nullptr);
-    EXPECT_EQ(path, "C:\\dir\\");
-    MscMakePath(path, "C:", "", "a", "bup");
-    EXPECT_EQ(path, "C:a.bup");
-    const std::string longDir(70000, 'd');
-    MscMakePath(path, "C:", longDir.c_str(), "a", ".bup");
-    EXPECT_EQ(path, "C:" + longDir + "\\a.bup");
-}
-
-TEST(MakeRealPath, ExpandsAndMakesAbsolute)
-{
-    SetEnvironmentVariableA("KRLX_TEST_DIR", "C:\\krlx test");
-    std::string path = "%KRLX_TEST_DIR%\\sub\\..\\log.txt";
-    EXPECT_TRUE(MscMakeRealPath(path));
-    EXPECT_EQ(path, "C:\\krlx test\\log.txt");
-
-    char szCwd[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, szCwd);
-    std::string relative = "flash.log";
-    EXPECT_TRUE(MscMakeRealPath(relative));
-    std::string expected = szCwd;
-    if (expected.back() != '\\')
-        expected += '\\';
-    EXPECT_EQ(relative, expected + "flash.log");
-}
-
-TEST(MakeRealPath, LeavesTooLongTextAsItIs)
-{
-    for (size_t nLen : {300u, 40000u, 70000u})
+    const std::string n(70000, 'x');
+    const std::string rgCases[][5] = {
+        {"C:\\dir\\a.b.c", "C:", "\\dir\\", "a.b", ".c"},
+        {"B7710.BUP", "", "", "B7710", ".BUP"},
+        {"sub\\x.nvux", "", "sub\\", "x", ".nvux"},
+        {"D:name", "D:", "", "name", ""},
+        {"a.b\\c", "", "a.b\\", "c", ""},
+        {"x/y.z", "", "x/", "y", ".z"},
+        {"\\\\.\\C:\\dir\\a.b.c", "\\\\.\\C:", "\\dir\\", "a", ".b.c"},
+        {"\\\\nosuchserver\\share\\dir\\a.b.c", "", "\\\\nosuchserver\\share\\dir\\", "a.b", ".c"},
+        {"C:\\" + n + "\\" + n + ".bup", "C:", "\\" + n + "\\", n, ".bup"},
+    };
+    for (const auto& c : rgCases)
     {
-        const std::string text(nLen, 'x');
-        std::string path = text;
-        EXPECT_TRUE(MscMakeRealPath(path));
-        EXPECT_EQ(path, text) << nLen;
+        std::string parts[4];
+        MscSplitPath(c[0].c_str(), &parts[0], &parts[1], &parts[2], &parts[3]);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(parts[i], c[i + 1]) << c[0].substr(0, 40) << " part " << i;
     }
 }
 
-TEST(VersionInfoGet, ReadsTheProgramsRecord)
+// Environment strings expanded, made absolute; text that does not fit in
+// MAX_PATH once expanded stays as it is.
+TEST(MakeRealPath, ExpandsAndResolves)
 {
-    char szPath[MAX_PATH];
-    GetModuleFileNameA(nullptr, szPath, MAX_PATH);
-    CMscVersionInfo info;
-    ASSERT_TRUE(MscVersionInfoGet(szPath, info));
-    EXPECT_EQ(info.fixed.dwFileVersionMS, (6u << 16) | 22u);
-    EXPECT_EQ(info.fixed.dwProductVersionMS, (6u << 16) | 81u);
-    EXPECT_EQ(info.fixed.dwProductVersionLS, 89u << 16);
-    EXPECT_EQ(info.csOriginalFilename, "Korlix.exe");
-    EXPECT_EQ(info.csFeatureName, "BIOS Management (Update & Archive)");
-    EXPECT_EQ(info.csPrivateBuild, "");
+    SetEnvironmentVariableA("KRLX_TEST_DIR", "C:\\krlx test");
+    const std::string x(246, 'x');  // after "C:\krlx test\" 259 characters
+    const std::pair<std::string, std::string> rgCases[] = {
+        {"%KRLX_TEST_DIR%\\sub\\..\\log.txt", "C:\\krlx test\\log.txt"},
+        {"%KRLX_TEST_DIR%\\" + x, "C:\\krlx test\\" + x},
+        {"%KRLX_TEST_DIR%\\x" + x, "%KRLX_TEST_DIR%\\x" + x},
+    };
+    for (auto [path, expected] : rgCases)
+    {
+        EXPECT_TRUE(MscMakeRealPath(path));
+        EXPECT_EQ(path, expected);
+    }
+    SetEnvironmentVariableA("KRLX_TEST_DIR", nullptr);
 }
 
-TEST(VersionInfoGet, NamedLanguageMustExist)
+// Error texts: the system's without its line end, for an HRESULT of the
+// Windows facility that of its low word; then the table of WMI texts, in the
+// program's lookup and the trace's alike; "unknown" at last.
+std::string SystemText(DWORD dwCode)
 {
-    char szPath[MAX_PATH];
-    GetModuleFileNameA(nullptr, szPath, MAX_PATH);
-    CMscVersionInfo info;
-    EXPECT_FALSE(MscVersionInfoGet(szPath, info, {"040704B0"}));
-    EXPECT_EQ(info.fixed.dwFileVersionMS, (6u << 16) | 22u) << "the fixed part is read first";
-    EXPECT_TRUE(MscVersionInfoGet(szPath, info, {"040704B0", "040904B0"}));
+    char* szMessage = nullptr;
+    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, dwCode, 0x400,
+                   reinterpret_cast<char*>(&szMessage), 0, nullptr);
+    std::string text = szMessage ? szMessage : "";
+    LocalFree(szMessage);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    return text;
 }
 
-TEST(VersionInfoGet, FileWithoutRecord)
+TEST(ErrorText, SystemTexts)
 {
-    CTempFile file(".txt");
-    file.Write("no version here");
-    CMscVersionInfo info;
-    EXPECT_FALSE(MscVersionInfoGet(file.Path().c_str(), info));
+    ASSERT_FALSE(SystemText(ERROR_FILE_NOT_FOUND).empty());
+    EXPECT_EQ(MscErrorTextGet(ERROR_FILE_NOT_FOUND), SystemText(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(MscErrorTextGet(0x80080005), SystemText(5));
+    EXPECT_EQ(MscErrorTextGet(0x80070005), SystemText(0x80070005));
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(MscLastErrorText(), "err=2, '" + SystemText(2) + "'");
+    char szBuffer[20] = "xxxxxxxxxxxxxxxxxxx";
+    MscErrorText(0x80041001, szBuffer, 16);  // "The call failed." has 16 characters
+    EXPECT_STREQ(szBuffer, "The call failed");
+}
+
+// Every code of the table with its text, as one fingerprint: 130 rows, the
+// first of a code counts.
+TEST(ErrorText, WmiTableIsTheFallback)
+{
+    unsigned long long nHash = 14695981039346656037ull;  // 64-bit FNV-1a
+    int nRows = 0;
+    for (const CMscWmiError* pRow = g_rgMscWmiErrors; pRow->dwCode; ++pRow, ++nRows)
+    {
+        const std::string text = MscErrorTextGet(pRow->dwCode);
+        EXPECT_EQ(text, CCQuillTrace::ErrorText(pRow->dwCode));
+        for (char ch : std::to_string(pRow->dwCode) + '\t' + text + '\n')
+            nHash = (nHash ^ static_cast<unsigned char>(ch)) * 1099511628211ull;
+    }
+    EXPECT_EQ(nRows, 130);
+    EXPECT_EQ(nHash, 15975574603326252999ull);
+    EXPECT_STREQ(MscErrorTextGet(0x20001234), "unknown");
+    EXPECT_STREQ(CCQuillTrace::ErrorText(0x20001234), "unknown");
 }
 }  // namespace

@@ -1,6 +1,7 @@
 // Runs of the installed program against scripted engines, a row of
-// ConsoleRuns.txt each: exit code, the console bytes of both streams and the
-// calls the engine received; and both streams in one pipe.
+// ConsoleRuns.txt each: exit code, the console bytes of both streams, the
+// calls the engine received and the command line it was given; and both
+// streams in one pipe.
 #include "support/KorlixProcess.h"
 #include "support/KorlixTexts.h"
 #include "support/TempFiles.h"
@@ -19,12 +20,13 @@ struct CConsoleCase
     DWORD dwExitCode = 0;
     std::string out;
     std::string err;
-    std::string events;  // empty: not checked
+    std::string events;       // empty: not checked; "-": the engine is never created
+    std::string engineLines;  // empty: not checked
 };
 
 void PrintTo(const CConsoleCase& c, std::ostream* os)
 {
-    *os << c.name;
+    *os << c.name << " '" << c.arguments << "'";
 }
 
 std::string Trim(const std::string& text)
@@ -70,8 +72,10 @@ std::vector<CConsoleCase> CasesRead()
         std::string script = fields[2] == "(none)" ? "" : fields[2] + "\n";
         for (size_t nPos; (nPos = script.find(" ; ")) != std::string::npos;)
             script.replace(nPos, 3, "\n");
-        cases.push_back({fields[0], fields[1], script, std::stoul(fields[3]), Unescape(fields[4]), Unescape(fields[5]),
-                         fields.size() > 6 ? fields[6] : ""});
+        // A row named "-" is named by its place.
+        const std::string name = fields[0] == "-" ? "CommandLine" + std::to_string(cases.size()) : fields[0];
+        cases.push_back({name, fields[1], script, std::stoul(fields[3]), Unescape(fields[4]), Unescape(fields[5]),
+                         fields.size() > 6 ? fields[6] : "", fields.size() > 7 ? Unescape(fields[7]) : ""});
     }
     return cases;
 }
@@ -93,13 +97,19 @@ TEST_P(ConsoleRunTest, CodeBytesAndEngineCalls)
     const CConsoleCase& c = GetParam();
     CTempFile script(".scn"), record(".rec");
     script.Write(c.script);
-    CKorlixRun run = KorlixRun(c.arguments, c.script.empty() ? "" : script.Path(), record.Path());
+    CKorlixStart start = ScriptedStart(c.arguments, c.script.empty() ? "" : script.Path(), record.Path());
+    start.workingDirectory = "C:\\windows\\temp";
+    CKorlixRun run = KorlixRun(start);
     EXPECT_EQ(c.dwExitCode, run.dwExitCode);
     EXPECT_EQ(c.out, run.out);
     EXPECT_EQ(c.err, run.err);
     if (!c.events.empty())
     {
-        EXPECT_EQ(c.events, Events(record.Read()));
+        EXPECT_EQ(c.events == "-" ? "" : c.events, Events(record.Read()));
+    }
+    if (!c.engineLines.empty())
+    {
+        EXPECT_EQ(c.engineLines, EngineCommandLines(record.Read()));
     }
 }
 
@@ -123,6 +133,6 @@ TEST(ConsoleRunStreamsTest, KeepTheirOrderInOnePipe)
 
 TEST(ConsoleRunCasesTest, AllRead)
 {
-    EXPECT_EQ(80u, g_cases.size());
+    EXPECT_EQ(157u, g_cases.size());
 }
 }  // namespace

@@ -169,3 +169,12 @@ CKorlixRun KorlixRun(const std::string& arguments, const std::string& scriptPath
 {
     return KorlixRun(ScriptedStart(arguments, scriptPath, recordPath));
 }
+
+std::string EngineCommandLines(const std::string& record)
+{
+    std::string lines;
+    const size_t nPos = record.find("execute\t");
+    for (size_t i = nPos + 8; nPos != std::string::npos && i < record.size() && record[i] != '\n'; ++i)
+        lines += record[i] == '\\' ? record[++i] : record[i];
+    return lines;
+}

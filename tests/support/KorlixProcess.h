@@ -39,5 +39,9 @@ CKorlixRun KorlixRun(const CKorlixStart& start);
 // A start whose engine answers from a script and records its calls.
 CKorlixStart ScriptedStart(const std::string& arguments, const std::string& scriptPath, const std::string& recordPath);
 
+// The engine's CmdLine and CmdLineOri from its record, tab-separated, with the
+// record's backslash escapes undone; empty when the engine never ran.
+std::string EngineCommandLines(const std::string& record);
+
 // The common case: arguments plus a script and a record file for the engine.
 CKorlixRun KorlixRun(const std::string& arguments, const std::string& scriptPath, const std::string& recordPath);

@@ -48,7 +48,11 @@ std::vector<CTraceCase> CasesRead()
             const bool fLimited =
                 line.size() > strlen(g_szNotElevated) &&
                 line.compare(line.size() - strlen(g_szNotElevated), std::string::npos, g_szNotElevated) == 0;
-            cases.push_back({line.substr(4, nArrow - 4), std::stoul(line.substr(nArrow + 4)), fLimited});
+            CTraceCase c;
+            c.arguments = line.substr(4, nArrow - 4);
+            c.dwExitCode = std::stoul(line.substr(nArrow + 4));
+            c.fLimited = fLimited;
+            cases.push_back(c);
         }
         else if (line.compare(0, 8, "script: ") == 0 && !cases.empty())
         {
@@ -86,11 +90,12 @@ std::string TracedRun(const CTraceCase& c, DWORD& dwExitCode)
     std::string records;
     for (const std::string& line : TraceLines(TraceFileRead(dir.File("Trace.trc")).text))
     {
-        const std::vector<std::string> columns = Columns(line);
-        const size_t nSkip = HasTimeColumn(line) && columns.size() > 3
-                                 ? columns[0].size() + columns[1].size() + columns[2].size() + 3
-                                 : 0;
-        const std::string masked = std::regex_replace(line.substr(nSkip), reBuild, "TIME=(build time), this=(address)");
+        // "\tpid\ttid\tlevel..." of a record: from its level on.
+        const std::string after = AfterTime(line);
+        const size_t nTid = after.find('\t', 1);
+        const size_t nLevel = nTid == std::string::npos ? nTid : after.find('\t', nTid + 1);
+        const std::string columns = nLevel == std::string::npos ? line : after.substr(nLevel + 1);
+        const std::string masked = std::regex_replace(columns, reBuild, "TIME=(build time), this=(address)");
         records += std::regex_replace(masked, reThread, "TID=(thread)") + "\n";
     }
     return records;

@@ -35,16 +35,40 @@ std::string Trim(const std::string& text)
     return nFirst == std::string::npos ? std::string() : text.substr(nFirst, text.find_last_not_of(' ') - nFirst + 1);
 }
 
-// \r, \n, \t and \\ of a console field; %SIGNON% is the program's sign-on.
+// A help or exit-code text as the program prints it: the header, then the
+// resource text, whose CR LF line ends reach the pipe as CR CR LF through
+// the text-mode output.
+std::string ResourceText(const std::string& name)
+{
+    HRSRC hInfo = FindResourceA(nullptr, name.c_str(), "BIGTEXT");
+    const char* pText = static_cast<const char*>(LockResource(LoadResource(nullptr, hInfo)));
+    const std::string text =
+        "Korlix Version 6.81\nCopyright (C) 2026 Tervane. All rights reserved.\n\nBIOS Management "
+        "(Update & Archive)\nAmbrel tool to update and archive BIOS and BIOS settings (64 bit)\n\n" +
+        std::string(pText ? pText : "", pText ? SizeofResource(nullptr, hInfo) : 0) + "\n";
+    std::string out;
+    for (char ch : text)
+        out += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+    return out;
+}
+
+// \r, \n, \t and \\ of a console field; %SIGNON% is the program's sign-on,
+// %TEXT:name% a help or exit-code text.
 std::string Unescape(const std::string& field)
 {
     std::string text;
     for (size_t i = 0; i < field.size(); ++i)
     {
+        const size_t nEnd = field.find('%', i + 6);
         if (field.compare(i, 8, "%SIGNON%") == 0)
         {
             text += g_signOn;
             i += 7;
+        }
+        else if (field.compare(i, 6, "%TEXT:") == 0 && nEnd != std::string::npos)
+        {
+            text += ResourceText(field.substr(i + 6, nEnd - i - 6));
+            i = nEnd;
         }
         else if (field[i] == '\\' && i + 1 < field.size())
         {
@@ -133,6 +157,6 @@ TEST(ConsoleRunStreamsTest, KeepTheirOrderInOnePipe)
 
 TEST(ConsoleRunCasesTest, AllRead)
 {
-    EXPECT_EQ(157u, g_cases.size());
+    EXPECT_EQ(165u, g_cases.size());
 }
 }  // namespace

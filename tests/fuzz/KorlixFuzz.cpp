@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -34,31 +35,18 @@ const char* const g_rgszWords[] = {"/UPD",           "/NVU",     "/NVRAM", "/PAS
                                    "/PWD=",          "/PWC=",    "/OV",    "-upd",       "/",          "-",    "\"",
                                    "\"/O=a b.bup\"", "%TEMP%",   "%",      "/I",         "=",          ""};
 
-const char* const g_rgszTokens[] = {"eAction",
-                                    "eActionPart",
-                                    "eInfo",
-                                    "eUpdateArea",
-                                    "eBiosCurrentVersion",
-                                    "eBiosFlashedVersion",
-                                    "eBiosFileVersion",
-                                    "eSystem",
-                                    "eSignOn",
-                                    "eBiosInterfaceVersion",
-                                    "eCpuId",
-                                    "eSteppings",
-                                    "eMicroCodeInfo",
-                                    "eProgress",
-                                    "eEmpty",
-                                    "eError",
-                                    "eWarning",
-                                    "eJobDone",
-                                    "eFileName",
-                                    "eShutDown",
-                                    "eListBupInfo",
-                                    "eActionStatus",
-                                    "eUnknown",
-                                    "",
-                                    "e"};
+// Item tokens: every one the formatter knows, an unknown one, "e" and the
+// empty one.
+const std::vector<std::string> g_tokens = [] {
+    std::vector<std::string> tokens{""};
+    std::istringstream words(
+        "eAction eActionPart eInfo eUpdateArea eBiosCurrentVersion eBiosFlashedVersion eBiosFileVersion eSystem "
+        "eSignOn eBiosInterfaceVersion eCpuId eSteppings eMicroCodeInfo eProgress eEmpty eError eWarning eJobDone "
+        "eFileName eShutDown eListBupInfo eActionStatus eUnknown e");
+    for (std::string word; words >> word;)
+        tokens.push_back(word);
+    return tokens;
+}();
 
 // Messages the exit flags recognise, and their neighbours.
 const char* const g_rgszMessages[] = {"Invalid password",
@@ -122,7 +110,7 @@ public:
         for (unsigned n = Below(12); n--;)
         {
             if (Below(10))
-                output += std::string("<") + Pick(g_rgszTokens) + ">";
+                output += std::string("<") + g_tokens[Below(static_cast<unsigned>(g_tokens.size()))] + ">";
             output += Below(2) ? " " : "";
             output += Below(3) ? std::string(Pick(g_rgszMessages)) : Bytes(40);
             for (unsigned nLine = Below(3) ? 0 : Below(20); nLine--;)

@@ -74,48 +74,69 @@ const std::string g_newer = "/UPD /O=%DIR%\\new.bup";
 
 const CValues g_damaged = {{"Image.Sha256", Sha256Hex("other")}};
 
+// The update files and archives every case finds in its folder, written
+// once and copied into each case's folder.
+void FilesWrite(const CTempDir& dir)
+{
+    FileWrite(dir.File("new.bup"), UpdateText("B7710", "1.30"));
+    FileWrite(dir.File("same.bup"), UpdateText("B7710", "1.20"));
+    FileWrite(dir.File("old.bup"), UpdateText("B7710", "1.10"));
+    FileWrite(dir.File("other.bup"), UpdateText("B8820", "2.00"));
+    FileWrite(dir.File("damaged.bup"), UpdateText("B7710", "1.40", g_damaged));
+    // What the requirements of an update file refuse and allow.
+    FileWrite(dir.File("needs-korlix.bup"), UpdateText("B7710", "1.30", {{"Requires.KorlixVersion", "6.30"}}));
+    FileWrite(dir.File("needs-bios.bup"), UpdateText("B7710", "1.30", {{"Requires.BiosVersion", "1.25"}}));
+    FileWrite(dir.File("incompatible.bup"), UpdateText("B7710", "1.30", {{"Requires.UpdateFrom", "1.0*,1.1?"}}));
+    FileWrite(dir.File("compatible.bup"), UpdateText("B7710", "1.30",
+                                                     {{"Requires.UpdateFrom", "1.1?,1.2*"},
+                                                      {"Requires.KorlixVersion", "6.22"},
+                                                      {"Requires.BiosVersion", "1.20"}}));
+    // The newest intact file of the board among B7710-*.bup: 1.40 of the
+    // later date; 1.50 is damaged, 9.00 of another board.
+    FileWrite(dir.File("B7710-1.40.bup"), UpdateText("B7710", "1.40"));
+    FileWrite(dir.File("B7710-1.40-later.bup"), UpdateText("B7710", "1.40", {{"Target.Date", "02/01/2027"}}));
+    FileWrite(dir.File("B7710-1.50.bup"), UpdateText("B7710", "1.50", g_damaged));
+    FileWrite(dir.File("B7710-9.00.bup"), UpdateText("B8820", "9.00"));
+    FileWrite(dir.File("notours.bup"), "<?xml version=\"1.0\"?>\n<Something/>\n");
+    FileWrite(dir.File("broken.bup"), "<BiosUpdate><Target");
+    FileWrite(dir.File("archive.nvux"), ArchiveText());
+    FileWrite(dir.File("stranger.nvux"), ArchiveText({{"Settings.Turbo", "On"},
+                                                      {"BootOrder.Devices", "NVME,HDD"},
+                                                      {"Archive.Created", "2026-01-01T00:00:00Z"}}));
+    FileWrite(dir.File("otherboard.nvux"), ArchiveText({{"System.BiosId", "B8820"}}));
+    FileWrite(dir.File("notours.nvux"), "<?xml version=\"1.0\"?>\n<Something/>\n");
+    FileWrite(dir.File("broken.nvux"), "<ConfigArchive><Settings");
+    FileWrite(dir.File("huge.nvux"), ArchiveText({{"Settings.Filler", std::string(1100000, 'x')}}));
+    CValueMap combined = UpdateValues("B7710", "1.30");
+    combined.insert(g_archive.begin(), g_archive.end());
+    FileWrite(dir.File("combined.bup"), ValuesText("BiosUpdate", combined));
+    combined["System.BiosId"] = "B8820";
+    FileWrite(dir.File("combined-otherboard.bup"), ValuesText("BiosUpdate", combined));
+}
+
+const CTempDir& Files()
+{
+    static const CTempDir s_dir;
+    static const bool s_fWritten = (FilesWrite(s_dir), true);
+    (void)s_fWritten;
+    return s_dir;
+}
+
 // A folder with a machine file and the update files the cases name.
 class CSimPc
 {
 public:
     explicit CSimPc(const CValues& overrides)
     {
-        FileWrite(Machine(), MachineText(overrides));
-        FileWrite(m_dir.File("new.bup"), UpdateText("B7710", "1.30"));
-        FileWrite(m_dir.File("same.bup"), UpdateText("B7710", "1.20"));
-        FileWrite(m_dir.File("old.bup"), UpdateText("B7710", "1.10"));
-        FileWrite(m_dir.File("other.bup"), UpdateText("B8820", "2.00"));
-        FileWrite(m_dir.File("damaged.bup"), UpdateText("B7710", "1.40", g_damaged));
-        // What the requirements of an update file refuse and allow.
-        FileWrite(m_dir.File("needs-korlix.bup"), UpdateText("B7710", "1.30", {{"Requires.KorlixVersion", "6.30"}}));
-        FileWrite(m_dir.File("needs-bios.bup"), UpdateText("B7710", "1.30", {{"Requires.BiosVersion", "1.25"}}));
-        FileWrite(m_dir.File("incompatible.bup"), UpdateText("B7710", "1.30", {{"Requires.UpdateFrom", "1.0*,1.1?"}}));
-        FileWrite(m_dir.File("compatible.bup"), UpdateText("B7710", "1.30",
-                                                           {{"Requires.UpdateFrom", "1.1?,1.2*"},
-                                                            {"Requires.KorlixVersion", "6.22"},
-                                                            {"Requires.BiosVersion", "1.20"}}));
-        // The newest intact file of the board among B7710-*.bup: 1.40 of the
-        // later date; 1.50 is damaged, 9.00 of another board.
-        FileWrite(m_dir.File("B7710-1.40.bup"), UpdateText("B7710", "1.40"));
-        FileWrite(m_dir.File("B7710-1.40-later.bup"), UpdateText("B7710", "1.40", {{"Target.Date", "02/01/2027"}}));
-        FileWrite(m_dir.File("B7710-1.50.bup"), UpdateText("B7710", "1.50", g_damaged));
-        FileWrite(m_dir.File("B7710-9.00.bup"), UpdateText("B8820", "9.00"));
-        FileWrite(m_dir.File("notours.bup"), "<?xml version=\"1.0\"?>\n<Something/>\n");
-        FileWrite(m_dir.File("broken.bup"), "<BiosUpdate><Target");
-        FileWrite(m_dir.File("archive.nvux"), ArchiveText());
-        FileWrite(m_dir.File("stranger.nvux"), ArchiveText({{"Settings.Turbo", "On"},
-                                                            {"BootOrder.Devices", "NVME,HDD"},
-                                                            {"Archive.Created", "2026-01-01T00:00:00Z"}}));
-        FileWrite(m_dir.File("otherboard.nvux"), ArchiveText({{"System.BiosId", "B8820"}}));
-        FileWrite(m_dir.File("notours.nvux"), "<?xml version=\"1.0\"?>\n<Something/>\n");
-        FileWrite(m_dir.File("broken.nvux"), "<ConfigArchive><Settings");
-        FileWrite(m_dir.File("huge.nvux"), ArchiveText({{"Settings.Filler", std::string(1100000, 'x')}}));
+        WIN32_FIND_DATAA found;
+        CCUniqueFind search(FindFirstFileA(Files().File("*").c_str(), &found));
+        for (bool fMore = static_cast<bool>(search); fMore; fMore = FindNextFileA(search.get(), &found))
+        {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                CopyFileA(Files().File(found.cFileName).c_str(), m_dir.File(found.cFileName).c_str(), TRUE);
+        }
         CreateDirectoryA(m_dir.File("folder.nvux").c_str(), nullptr);
-        CValueMap combined = UpdateValues("B7710", "1.30");
-        combined.insert(g_archive.begin(), g_archive.end());
-        FileWrite(m_dir.File("combined.bup"), ValuesText("BiosUpdate", combined));
-        combined["System.BiosId"] = "B8820";
-        FileWrite(m_dir.File("combined-otherboard.bup"), ValuesText("BiosUpdate", combined));
+        FileWrite(Machine(), MachineText(overrides));
     }
     std::string Machine() const { return m_dir.File("Machine.xml"); }
     std::string Dir() const { return m_dir.Path(); }

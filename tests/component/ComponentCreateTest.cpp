@@ -4,7 +4,7 @@
 #include "component/ComponentTestSupport.h"
 #include "platform/Msc.h"
 
-#include <vector>
+#include <cstdio>
 
 namespace
 {
@@ -13,10 +13,10 @@ const CLSID g_clsidFake = {0x6a1c0d52, 0x2f0e, 0x4c61, {0x9b, 0x1e, 0x50, 0x7d, 
 
 struct CFakeBehaviour
 {
-    HRESULT hrCreate = S_OK;
-    bool fComponentInit = true;
     HRESULT hrInitialize = S_OK;
     VARIANT_BOOL vbSuccess = VARIANT_TRUE;
+    bool fComponentInit = true;
+    HRESULT hrCreate = S_OK;
 };
 
 // The class factory and the component it hands out in one object, which
@@ -25,8 +25,7 @@ class CFake final : public IClassFactory, public IComponentInit
 {
 public:
     CFakeBehaviour m_behaviour;
-    int m_nCreated = 0;
-    std::vector<std::string> m_inits;
+    std::string m_log;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override
     {
@@ -44,15 +43,15 @@ public:
         *ppv = nullptr;
         if (FAILED(m_behaviour.hrCreate))
             return m_behaviour.hrCreate;
-        ++m_nCreated;
+        m_log += "created ";
         return QueryInterface(riid, ppv);
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE Initialize(BSTR featureName, BSTR featureVersion, BSTR contextName,
                                          VARIANT_BOOL* success) override
     {
-        m_inits.push_back(MscTextFromBstr(featureName) + "|" + MscTextFromBstr(featureVersion) + "|" +
-                          MscTextFromBstr(contextName));
+        m_log += MscTextFromBstr(featureName) + "|" + MscTextFromBstr(featureVersion) + "|" +
+                 MscTextFromBstr(contextName) + " ";
         *success = m_behaviour.vbSuccess;
         return m_behaviour.hrInitialize;
     }
@@ -64,83 +63,51 @@ protected:
     ComponentCreateTest()
     {
         m_progID.String("", "{6A1C0D52-2F0E-4C61-9B1E-507D12334403}");
-        CoRegisterClassObject(g_clsidFake, static_cast<IClassFactory*>(&m_factory), CLSCTX_INPROC_SERVER,
+        CoRegisterClassObject(g_clsidFake, static_cast<IClassFactory*>(&m_fake), CLSCTX_INPROC_SERVER,
                               REGCLS_MULTIPLEUSE, &m_dwCookie);
-        TableWrite(TableXml(Dependency("Fake.dll", "1.2", "Korlix.Fake.1", "Korlix.Fake")));
+        TableWrite(TableXml(Dependency("Fake.dll", "1.2", "Korlix.Fake.1", "Korlix.Fake") +
+                            Dependency("U.dll", "1", "Korlix.Unregistered.1", "Korlix.Unregistered")));
     }
     ~ComponentCreateTest() override { CoRevokeClassObject(m_dwCookie); }
 
+    // The result of creating the component of this ProgID, what the fake
+    // saw, and whether the caller holds an interface afterwards.
+    std::string Create(const char* szProgID, REFIID riid = IID_IUnknown, CFakeBehaviour behaviour = {})
+    {
+        m_fake.m_behaviour = behaviour;
+        m_fake.m_log.clear();
+        CCComPtr<IUnknown> component;
+        const HRESULT hr = m_assembly.CoCreateInstance(szProgID, component.put_void(), nullptr, 0x17, riid);
+        char szResult[16];
+        snprintf(szResult, sizeof(szResult), "%08lX ", static_cast<unsigned long>(hr));
+        return szResult + m_fake.m_log + (component ? "held" : "none");
+    }
+
     CRegValues m_progID{"Software\\Classes\\Korlix.Fake.1\\CLSID"};
-    CFake m_factory;
+    CFake m_fake;
     DWORD m_dwCookie = 0;
+    CCAssembly m_assembly;
 };
 
-TEST_F(ComponentCreateTest, NothingIsCreatedBeforeInitialisation)
-{
-    CCAssembly assembly;
-    CCComPtr<IUnknown> component;
-    EXPECT_EQ(assembly.CoCreateInstance("Korlix.Fake", component.put_void(), nullptr, 0x17, IID_IUnknown), E_FAIL);
-    EXPECT_EQ(m_factory.m_nCreated, 0);
-}
-
+// The versioned ProgID the table names gives the class, looked up by the
+// version-independent one in any case. The caller keeps the interface it
+// asked for when the component's initialisation fails; success without the
+// flag is E_UNEXPECTED.
 TEST_F(ComponentCreateTest, CreationAndInitialisation)
 {
-    const struct
-    {
-        const char* szName;
-        const char* szProgID;
-        IID iid;
-        CFakeBehaviour behaviour;
-        HRESULT hr;
-        int nCreated;
-        size_t nInits;
-        bool fInterface;  // the caller holds a reference afterwards
-    } rgCases[] = {
-        {"initialised", "Korlix.Fake", IID_IUnknown, {}, S_OK, 1, 1, true},
-        {"ProgID in other case", "korlix.FAKE", IID_IComponentInit, {}, S_OK, 1, 1, true},
-        {"success without flag",
-         "Korlix.Fake",
-         IID_IUnknown,
-         {S_OK, true, S_OK, VARIANT_FALSE},
-         E_UNEXPECTED,
-         1,
-         1,
-         true},
-        {"failure without flag",
-         "Korlix.Fake",
-         IID_IUnknown,
-         {S_OK, true, E_ACCESSDENIED, VARIANT_FALSE},
-         E_ACCESSDENIED,
-         1,
-         1,
-         true},
-        {"failure with flag",
-         "Korlix.Fake",
-         IID_IUnknown,
-         {S_OK, true, E_ACCESSDENIED, VARIANT_TRUE},
-         E_ACCESSDENIED,
-         1,
-         1,
-         true},
-        {"no IComponentInit", "Korlix.Fake", IID_IUnknown, {S_OK, false}, E_NOINTERFACE, 1, 0, true},
-        {"interface not supported", "Korlix.Fake", IID_IDispatch, {}, E_NOINTERFACE, 1, 0, false},
-        {"creation fails", "Korlix.Fake", IID_IUnknown, {E_OUTOFMEMORY}, E_OUTOFMEMORY, 0, 0, false},
-        {"not in the table", "Korlix.Other", IID_IUnknown, {}, CLASS_E_CLASSNOTAVAILABLE, 0, 0, false},
-    };
-    CCAssembly assembly;
-    ASSERT_TRUE(assembly.InitializeCommon());
-    ASSERT_TRUE(assembly.InitializeFeature("F", "1.0", "Ctx"));
-    for (const auto& c : rgCases)
-    {
-        SCOPED_TRACE(c.szName);
-        m_factory.m_behaviour = c.behaviour;
-        m_factory.m_nCreated = 0;
-        m_factory.m_inits.clear();
-        CCComPtr<IUnknown> component;
-        EXPECT_EQ(assembly.CoCreateInstance(c.szProgID, component.put_void(), nullptr, 0x17, c.iid), c.hr);
-        EXPECT_EQ(m_factory.m_nCreated, c.nCreated);
-        EXPECT_EQ(m_factory.m_inits, std::vector<std::string>(c.nInits, "F|1.0|Ctx"));
-        EXPECT_EQ(static_cast<bool>(component), c.fInterface);
-    }
+    EXPECT_EQ(Create("Korlix.Fake"), "80004005 none");  // E_FAIL before the loader is initialised
+    ASSERT_TRUE(m_assembly.InitializeCommon());
+    ASSERT_TRUE(m_assembly.InitializeFeature("F", "1.0", "Ctx"));
+    EXPECT_EQ(Create("Korlix.Fake"), "00000000 created F|1.0|Ctx held");
+    EXPECT_EQ(Create("korlix.FAKE", IID_IComponentInit), "00000000 created F|1.0|Ctx held");
+    EXPECT_EQ(Create("Korlix.Fake", IID_IUnknown, {S_OK, VARIANT_FALSE}), "8000FFFF created F|1.0|Ctx held");
+    EXPECT_EQ(Create("Korlix.Fake", IID_IUnknown, {E_ACCESSDENIED}), "80070005 created F|1.0|Ctx held");
+    EXPECT_EQ(Create("Korlix.Fake", IID_IUnknown, {E_ACCESSDENIED, VARIANT_FALSE}), "80070005 created F|1.0|Ctx held");
+    EXPECT_EQ(Create("Korlix.Fake", IID_IUnknown, {S_OK, VARIANT_TRUE, false}), "80004002 created held");
+    EXPECT_EQ(Create("Korlix.Fake", IID_IDispatch), "80004002 created none");  // E_NOINTERFACE
+    EXPECT_EQ(Create("Korlix.Fake", IID_IUnknown, {S_OK, VARIANT_TRUE, true, E_OUTOFMEMORY}), "8007000E none");
+    EXPECT_EQ(Create("Korlix.Other"), "80040111 none");  // CLASS_E_CLASSNOTAVAILABLE
+    EXPECT_EQ(Create("Korlix.Fake.1"), "80040111 none");
+    EXPECT_EQ(Create("Korlix.Unregistered"), "800401F3 none");  // CO_E_CLASSSTRING
 }
 }  // namespace

@@ -1,6 +1,6 @@
-// Shared by the in-process tests of the component model: dependency tables
-// in a folder of their own, which the registry names for the test, and the
-// pieces of their XML.
+// Shared by the tests of the component model: the XML of dependency tables
+// and configuration files, and for the in-process tests a folder of tables
+// of their own, which the registry names for the test.
 #pragma once
 
 #include "component/Assembly.h"
@@ -28,7 +28,8 @@ inline std::string Dependency(const std::string& name, const std::string& versio
     return text + "/>";
 }
 
-// A table with one feature, one context and one calling module.
+// A table with one feature, one context and one calling module, the feature
+// and the module given by their attributes.
 inline std::string TableXml(const std::string& dependencies, const std::string& module = g_moduleAny,
                             const std::string& context = "Ctx",
                             const std::string& feature = "name=\"F\" version=\"1.0\"")
@@ -36,6 +37,17 @@ inline std::string TableXml(const std::string& dependencies, const std::string& 
     return "<?xml version=\"1.0\"?>\n<dependencyTable>\n<feature " + feature + ">\n<context name=\"" + context +
            "\">\n<assemblyIdentity " + module + ">\n<dependencies>\n" + dependencies +
            "\n</dependencies>\n</assemblyIdentity>\n</context>\n</feature>\n</dependencyTable>\n";
+}
+
+inline std::string Add(const std::string& key, const std::string& value)
+{
+    return "<add key=\"" + key + "\" value=\"" + value + "\"/>";
+}
+
+inline std::string Config(const std::string& settings)
+{
+    return "<?xml version=\"1.0\"?>\n<configuration>\n<appSettings>\n" + settings +
+           "\n</appSettings>\n</configuration>\n";
 }
 
 class ComponentModelTest : public testing::Test

@@ -1,8 +1,8 @@
 // The component model of the installed program, end to end: the engine is
 // created through the dependency table, and every broken piece of the
-// installation ends the run with exit code 2. A broken configuration file
-// belongs to a copy of the program in a test folder; registry values are
-// restored when the test ends.
+// installation ends the run with exit code 2. The runs are of a copy of the
+// program in a test folder, beside its own configuration file; registry
+// values are restored when the test ends.
 #include "component/ComponentTestSupport.h"
 #include "support/KorlixProcess.h"
 #include "trace/TraceFiles.h"
@@ -21,12 +21,6 @@ const std::string g_notListed = "\tBusiness logic library not initialized\tInsta
                                 "missing, hr=0x80040111 '";
 const std::string g_engineDependency =
     Dependency("DiDEreve.dll", g_engine, "DiDEreve.DiDEreveObj.1", "DiDEreve.DiDEreveObj");
-
-// The engine's record of a whole run with the feature it was handed.
-std::string EngineRecord(const std::string& feature)
-{
-    return "create\ninit\t" + feature + "\nexecute\t/UPD /krlxver=6.22.89.0\t/UPD\ncontinue\nrelease\n";
-}
 
 // The table of the test feature KorlixTest 9.9, context Test.
 std::string Table(const std::string& dependencies, const std::string& version = "*", const std::string& more = "")
@@ -49,49 +43,44 @@ protected:
         m_tracing.Dword("TraceLevel", 6);
         m_tracing.Dword("TraceGlobalEnable", 1);
         m_tracing.String("TraceFile", m_dir.File("Trace.trc"));
+        CopyFileA(g_szInstalledKorlix, m_dir.File("Korlix.exe").c_str(), FALSE);
     }
-    // The installed program after a change of a value of the common key
-    // (deleted when the data is empty).
-    testing::AssertionResult Installed(const char* szValue, const std::string& data, DWORD dwExitCode,
-                                       const std::vector<std::string>& traced)
+    // Runs a copy of the program with this configuration file (none when
+    // empty) and a table of the test feature (none when empty), after a
+    // change of a value of the common key (deleted when the data is empty).
+    // Checks the exit code, the sign-on (missing when the component model
+    // cannot be initialised), the engine's record of a run that succeeds,
+    // and the texts the trace holds.
+    testing::AssertionResult Run(const std::string& config, const std::string& table, DWORD dwExitCode,
+                                 const std::vector<std::string>& traced, const char* szValue = nullptr,
+                                 const std::string& data = "")
     {
         CRegValues values("SOFTWARE\\Tervane\\Common");
         if (szValue && data.empty())
             values.Delete(szValue);
         else if (szValue)
             values.String(szValue, data, REG_EXPAND_SZ);
-        return Run(g_szInstalledKorlix, dwExitCode, EngineRecord("BiosManagement\t6.22\tKorlix"), traced);
-    }
-    // A copy of the program with its own configuration file m_config (none
-    // when empty) and a table of the test feature (none when empty).
-    testing::AssertionResult Copy(const std::string& config, const std::string& table, DWORD dwExitCode,
-                                  const std::vector<std::string>& traced)
-    {
-        CopyFileA(g_szInstalledKorlix, m_dir.File("Korlix.exe").c_str(), FALSE);
-        DeleteFileA(m_config.c_str());
-        if (!config.empty())
-            FileWrite(m_config, config);
         std::unique_ptr<COwnedFile> tableFile;
         if (!table.empty())
             tableFile = std::make_unique<COwnedFile>(g_tables + "\\KorlixTest_9.9.xml", table);
-        return Run(m_dir.File("Korlix.exe"), dwExitCode, EngineRecord("KorlixTest\t9.9\tTest"), traced);
-    }
-    // The exit code, the sign-on (missing when the component model cannot
-    // be initialised), the engine's record of a run that succeeds, and the
-    // texts the trace holds.
-    testing::AssertionResult Run(const std::string& program, DWORD dwExitCode, const std::string& record,
-                                 const std::vector<std::string>& traced)
-    {
+        DeleteFileA(m_config.c_str());
+        if (!config.empty())
+            FileWrite(m_config, config);
         DeleteFileA(m_dir.File("Trace.trc").c_str());
         DeleteFileA(m_record.Path().c_str());
         CKorlixStart start = ScriptedStart("/UPD", "", m_record.Path());
-        start.program = program;
-        start.programText = "\"" + program + "\"";
+        start.program = m_dir.File("Korlix.exe");
+        start.programText = "\"" + start.program + "\"";
         const CKorlixRun run = KorlixRun(start);
+
         const bool fSignOn = std::count(traced.begin(), traced.end(), g_szInitFailed) == 0;
         std::string wrong;
         if (run.dwExitCode != dwExitCode || (run.out.rfind("Korlix Version 6.81\r\n", 0) == 0) != fSignOn)
             wrong += "exit code " + std::to_string(run.dwExitCode) + ", output\n" + run.out;
+        // The engine's record of a whole run with the feature it was handed.
+        const std::string record = std::string("create\ninit\t") +
+                                   (config == m_installed ? "BiosManagement\t6.22\tKorlix" : "KorlixTest\t9.9\tTest") +
+                                   "\nexecute\t/UPD /krlxver=6.22.89.0\t/UPD\ncontinue\nrelease\n";
         if (m_record.Read() != (dwExitCode ? "" : record))
             wrong += "\nengine record\n" + m_record.Read();
         const std::string text = TraceFileRead(m_dir.File("Trace.trc")).text;
@@ -102,6 +91,7 @@ protected:
 
     CTempDir m_dir;
     const std::string m_config = m_dir.File("Korlix.exe.config.xml");
+    const std::string m_installed = FileBytes(g_szInstalledKorlix + std::string(".config.xml"));
     CTempFile m_record{".rec"};
     CRegValues m_tracing{"Software\\Tervane\\Common\\Tracing\\Korlix.exe\\6.22"};
 };
@@ -114,47 +104,49 @@ TEST_F(ComponentRunTest, ProgramExportsTheHostEntryPoints)
     EXPECT_NE(GetProcAddress(program.get(), "DllUninitialize"), nullptr);
 }
 
-TEST_F(ComponentRunTest, InstalledProgramAndRegistryValues)
+// With the installed configuration, values of the registry.
+TEST_F(ComponentRunTest, RegistryValues)
 {
-    EXPECT_TRUE(Installed(nullptr, "", 0,
-                          {"DEPENDENCY TABLE\t\r\nName='DiDEreve.dll', Version='" + g_engine +
-                               "', ProgID='DiDEreve.DiDEreveObj', Path='C:\\Program Files\\Common "
-                               "Files\\Tervane\\Components\\DiDEreve.dll\\" +
-                               g_engine + "\\DiDEreve.dll'",
-                           "\tCoCreateInstance\tLeave\tMethod CoCreateInstance has been called\thr: 0x00000000, '"}));
-    EXPECT_TRUE(
-        Installed("DependencyTables", "", 2,
-                  {"\tError accessing registry for getting deptables path\tError: 2",
-                   "\tInitializeDependencyTablesPath failed\t", "\tInitializeCommon failed\t", g_szInitFailed}));
+    EXPECT_TRUE(Run(m_installed, "", 0,
+                    {"DEPENDENCY TABLE\t\r\nName='DiDEreve.dll', Version='" + g_engine +
+                         "', ProgID='DiDEreve.DiDEreveObj', Path='C:\\Program Files\\Common "
+                         "Files\\Tervane\\Components\\DiDEreve.dll\\" +
+                         g_engine + "\\DiDEreve.dll'",
+                     "\tCoCreateInstance\tLeave\tMethod CoCreateInstance has been called\thr: 0x00000000, '"}));
+    EXPECT_TRUE(Run(m_installed, "", 2,
+                    {"\tError accessing registry for getting deptables path\tError: 2",
+                     "\tInitializeDependencyTablesPath failed\t", "\tInitializeCommon failed\t", g_szInitFailed},
+                    "DependencyTables"));
     CTempDir emptyTables;
-    EXPECT_TRUE(Installed("DependencyTables", emptyTables.Path(), 2,
-                          {g_noTable + emptyTables.File("BiosManagement_6.22.xml"),
-                           "\tError loading dependency table\tpath='C:\\Program Files\\Common Files\\Tervane Morlund "
-                           "Computers\\DependencyTables\\BiosManagement_6.22.xml'",
-                           g_szInitFailed}));
-    EXPECT_TRUE(Installed("ComponentRoot", "", 0,
-                          {"\tError accessing registry for getting GAC root\tError: 2", "', Path='\\DiDEreve.dll\\"}));
+    EXPECT_TRUE(Run(m_installed, "", 2,
+                    {g_noTable + emptyTables.File("BiosManagement_6.22.xml"),
+                     "\tError loading dependency table\tpath='C:\\Program Files\\Common Files\\Tervane Morlund "
+                     "Computers\\DependencyTables\\BiosManagement_6.22.xml'",
+                     g_szInitFailed},
+                    "DependencyTables", emptyTables.Path()));
+    EXPECT_TRUE(Run(m_installed, "", 0,
+                    {"\tError accessing registry for getting GAC root\tError: 2", "', Path='\\DiDEreve.dll\\"},
+                    "ComponentRoot"));
 }
 
-TEST_F(ComponentRunTest, ConfigurationAndTableOfACopy)
+TEST_F(ComponentRunTest, ConfigurationAndTable)
 {
     const std::string loadFailed = "\txmlDoc->load failed\tpath='" + m_config + "', Line=";
-    EXPECT_TRUE(Copy("", Table(g_engineDependency), 2, {loadFailed, g_szInitFailed}));
-    EXPECT_TRUE(Copy("<configuration>\n<appSettings>\n", Table(g_engineDependency), 2, {loadFailed, g_szInitFailed}));
-    EXPECT_TRUE(Copy(
+    EXPECT_TRUE(Run("", Table(g_engineDependency), 2, {loadFailed, g_szInitFailed}));
+    EXPECT_TRUE(Run("<configuration>\n<appSettings>\n", Table(g_engineDependency), 2, {loadFailed, g_szInitFailed}));
+    EXPECT_TRUE(Run(
         TestConfig(""), Table(g_engineDependency), 2,
         {"\tError accessing config xml file, one or more values empty.\tfile: " + m_config + "\r\n", g_szInitFailed}));
-    EXPECT_TRUE(Copy(TestConfig(), "", 2, {g_noTable + g_tables + "\\KorlixTest_9.9.xml'", g_szInitFailed}));
-    EXPECT_TRUE(Copy(TestConfig(Add("ContextName", "Elsewhere")), Table(g_engineDependency), 2,
-                     {"\tAssemblyIdentity node not found for current assembly.\tContextName: Elsewhere, "
-                      "AssemblyIdentity: Korlix.exe, Version: 6.22.89.0",
-                      "\tDEPENDENCY TABLE is empty!\t", "\tProgId not found in dep table\t\r\n",
-                      "\tCLSIDFromProgId returned an error!\thr: 0x80040111, '", g_notListed}));
-    EXPECT_TRUE(Copy(
+    EXPECT_TRUE(Run(TestConfig(), "", 2, {g_noTable + g_tables + "\\KorlixTest_9.9.xml'", g_szInitFailed}));
+    EXPECT_TRUE(Run(TestConfig(Add("ContextName", "Elsewhere")), Table(g_engineDependency), 2,
+                    {"\tAssemblyIdentity node not found for current assembly.\tContextName: Elsewhere, "
+                     "AssemblyIdentity: Korlix.exe, Version: 6.22.89.0",
+                     "\tDEPENDENCY TABLE is empty!\t", "\tProgId not found in dep table\t\r\n",
+                     "\tCLSIDFromProgId returned an error!\thr: 0x80040111, '", g_notListed}));
+    EXPECT_TRUE(Run(
         TestConfig(), Table(Dependency("Helper.dll", "1.0")), 2,
         {"DEPENDENCY TABLE\t\r\nName='Helper.dll', Version='1.0', VersionIndependentProgID='', Path='", g_notListed}));
-    EXPECT_TRUE(Copy(TestConfig(), Table(g_engineDependency, "6.22.89.0"), 0, {}));
-    EXPECT_TRUE(Copy(TestConfig(), Table(g_engineDependency, "*", " rootFolder=\"%ProgramFiles%\\Elsewhere\\\""), 0,
-                     {"', Path='C:\\Program Files\\Elsewhere\\DiDEreve.dll\\" + g_engine + "\\DiDEreve.dll'"}));
+    EXPECT_TRUE(Run(TestConfig(), Table(g_engineDependency, "*", " rootFolder=\"%ProgramFiles%\\Elsewhere\\\""), 0,
+                    {"', Path='C:\\Program Files\\Elsewhere\\DiDEreve.dll\\" + g_engine + "\\DiDEreve.dll'"}));
 }
 }  // namespace

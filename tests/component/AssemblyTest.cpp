@@ -1,8 +1,17 @@
 // The component loader in process: the configuration file beside the
-// module, the maps the dependency tables fill, the legacy table folder, and
-// the exported host entry points with the module mutex they hold.
+// module, the maps the dependency tables fill, the legacy table folder,
+// creating components, and the exported host entry points with the module
+// mutex they hold. A class of this test program stands in for a component,
+// registered under a ProgID for the test.
+#include "component/Assembly.h"
+#include "component/ComponentInterfaces.h"
 #include "component/ComponentTestSupport.h"
 #include "component/ModuleEntry.h"
+#include "platform/Msc.h"
+#include "support/RegValues.h"
+#include "support/TempFiles.h"
+
+#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <thread>
@@ -11,29 +20,90 @@ namespace
 {
 const std::string g_com = Dependency("X.dll", "2.1", "X.1", "X");
 const std::string g_entry = "X:X.dll,2.1,X.1,X,C:\\Comp\\X.dll\\2.1\\X.dll;", g_comMap = "COM{" + g_entry + "} ";
-
-// "key:Name,Version,ProgID,VersionIndependentProgID,Path;" per entry.
-std::string MapText(const CCAssemblyIdentityMap& map)
-{
-    std::string text;
-    for (const auto& [key, id] : map)
-        text += key + ":" + id.m_szName + "," + id.m_szVersion + "," + id.m_szProgID + "," +
-                id.m_szVersionIndependentProgID + "," + id.m_szPath + ";";
-    return text;
-}
+// {6A1C0D52-2F0E-4C61-9B1E-507D12334403}
+const CLSID g_clsidFake = {0x6a1c0d52, 0x2f0e, 0x4c61, {0x9b, 0x1e, 0x50, 0x7d, 0x12, 0x33, 0x44, 0x03}};
 
 // "failed " for a false result, whether the initialised flag disagrees, and
-// both maps.
+// both maps with "key:Name,Version,ProgID,VersionIndependentProgID,Path;"
+// per entry.
 std::string Maps(bool fOk, const CCAssembly& assembly)
 {
-    return std::string(fOk ? "" : "failed ") + (assembly.IsInitialized() == fOk ? "" : "flag wrong ") + "COM{" +
-           MapText(assembly.GetAssemblyIdentityMapCOM()) + "} Win32{" +
-           MapText(assembly.GetAssemblyIdentityMapWin32()) + "}";
+    std::string text = std::string(fOk ? "" : "failed ") + (assembly.IsInitialized() == fOk ? "" : "flag wrong ");
+    for (const auto* pMap : {&assembly.GetAssemblyIdentityMapCOM(), &assembly.GetAssemblyIdentityMapWin32()})
+    {
+        text += pMap == &assembly.GetAssemblyIdentityMapCOM() ? "COM{" : "} Win32{";
+        for (const auto& [key, id] : *pMap)
+            text += key + ":" + id.m_szName + "," + id.m_szVersion + "," + id.m_szProgID + "," +
+                    id.m_szVersionIndependentProgID + "," + id.m_szPath + ";";
+    }
+    return text + "}";
 }
 
-class AssemblyTest : public ComponentModelTest
+struct CFakeBehaviour
+{
+    HRESULT hrInitialize = S_OK;
+    VARIANT_BOOL vbSuccess = VARIANT_TRUE;
+    bool fComponentInit = true;
+    HRESULT hrCreate = S_OK;
+};
+
+// The class factory and the component it hands out in one object, which
+// lives in the fixture for the whole registration and logs what it saw.
+class CFake final : public IClassFactory, public IComponentInit
+{
+public:
+    CFakeBehaviour m_behaviour;
+    std::string m_log;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override
+    {
+        *ppv = nullptr;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory))
+            *ppv = static_cast<IClassFactory*>(this);
+        else if (m_behaviour.fComponentInit && IsEqualIID(riid, IID_IComponentInit))
+            *ppv = static_cast<IComponentInit*>(this);
+        return *ppv ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, REFIID riid, void** ppv) override
+    {
+        *ppv = nullptr;
+        if (FAILED(m_behaviour.hrCreate))
+            return m_behaviour.hrCreate;
+        m_log += "created ";
+        return QueryInterface(riid, ppv);
+    }
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Initialize(BSTR featureName, BSTR featureVersion, BSTR contextName,
+                                         VARIANT_BOOL* success) override
+    {
+        m_log += MscTextFromBstr(featureName) + "|" + MscTextFromBstr(featureVersion) + "|" +
+                 MscTextFromBstr(contextName) + " ";
+        *success = m_behaviour.vbSuccess;
+        return m_behaviour.hrInitialize;
+    }
+};
+
+// Dependency tables in a folder of their own, which the registry names for
+// the test, and the fake's class registered.
+class AssemblyTest : public testing::Test
 {
 protected:
+    AssemblyTest()
+    {
+        m_common.String("DependencyTables", m_tables.Path());
+        m_common.String("ComponentRoot", "C:\\Comp");
+        m_progID.String("", "{6A1C0D52-2F0E-4C61-9B1E-507D12334403}");
+        CoRegisterClassObject(g_clsidFake, static_cast<IClassFactory*>(&m_fake), CLSCTX_INPROC_SERVER,
+                              REGCLS_MULTIPLEUSE, &m_dwCookie);
+    }
+    ~AssemblyTest() override { CoRevokeClassObject(m_dwCookie); }
+    // The table of feature F, version 1.0.
+    void TableWrite(const std::string& xml, const std::string& name = "F_1.0.xml") const
+    {
+        FileWrite(m_tables.File(name), xml);
+    }
     // Initialize with these settings in the configuration file beside the
     // module: the outcome and the feature's name, version and context.
     std::string Configured(const std::string& settings)
@@ -55,6 +125,26 @@ protected:
         const bool fOk = assembly.InitializeFeature("F", "1.0", "Ctx");
         return Maps(fOk, assembly);
     }
+    // The result of creating the component of this ProgID, what the fake
+    // saw, and whether the caller holds an interface afterwards.
+    std::string Create(const char* szProgID, REFIID riid = IID_IUnknown, CFakeBehaviour behaviour = {})
+    {
+        m_fake.m_behaviour = behaviour;
+        m_fake.m_log.clear();
+        CCComPtr<IUnknown> component;
+        const HRESULT hr = m_assembly.CoCreateInstance(szProgID, component.put_void(), nullptr, 0x17, riid);
+        char szResult[16];
+        snprintf(szResult, sizeof(szResult), "%08lX ", static_cast<unsigned long>(hr));
+        return szResult + m_fake.m_log + (component ? "held" : "none");
+    }
+
+    CCComApartment m_apartment{COINIT_MULTITHREADED};
+    CTempDir m_tables;
+    CRegValues m_common{"SOFTWARE\\Tervane\\Common"};
+    CRegValues m_progID{"Software\\Classes\\Korlix.Fake.1\\CLSID"};
+    CFake m_fake;
+    DWORD m_dwCookie = 0;
+    CCAssembly m_assembly;
 };
 
 // The first add element of each key counts; the context is cut to 259
@@ -96,36 +186,52 @@ TEST_F(AssemblyTest, DependencyTableFillsTheMaps)
     EXPECT_FALSE(CCAssembly().InitializeCommon());
 }
 
-// The legacy folder and its parent, made for the test where missing and
-// removed with it.
-struct CLegacyFolder
-{
-    std::string m_path = "C:\\Program Files\\Common Files\\Tervane Morlund Computers\\DependencyTables";
-    std::string m_parent = m_path.substr(0, m_path.rfind('\\'));
-    bool m_fParentMade = CreateDirectoryA(m_parent.c_str(), nullptr);
-    bool m_fMade = CreateDirectoryA(m_path.c_str(), nullptr);
-    ~CLegacyFolder()
-    {
-        if (m_fMade)
-            RemoveDirectoryA(m_path.c_str());
-        if (m_fParentMade)
-            RemoveDirectoryA(m_parent.c_str());
-    }
-};
-
+// The folder of older installations, made for the test where missing.
 TEST_F(AssemblyTest, LegacyFolderWhenTheConfiguredOneHasNoTable)
 {
-    CLegacyFolder folder;
-    COwnedFile table(folder.m_path + "\\F_1.0.xml", TableXml(g_com));
-    CCAssembly assembly;
-    ASSERT_TRUE(assembly.InitializeCommon());
-    const bool fOk = assembly.InitializeFeature("F", "1.0", "Ctx");
-    EXPECT_EQ(Maps(fOk, assembly), g_comMap + "Win32{}");
-    EXPECT_EQ(assembly.DependencyTablesFolder(), folder.m_path);
+    const std::string parent = "C:\\Program Files\\Common Files\\Tervane Morlund Computers";
+    const std::string folder = parent + "\\DependencyTables";
+    const bool fMade = CreateDirectoryA(parent.c_str(), nullptr);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    {
+        COwnedFile table(folder + "\\F_1.0.xml", TableXml(g_com));
+        CCAssembly assembly;
+        EXPECT_TRUE(assembly.InitializeCommon());
+        const bool fOk = assembly.InitializeFeature("F", "1.0", "Ctx");
+        EXPECT_EQ(Maps(fOk, assembly), g_comMap + "Win32{}");
+        EXPECT_EQ(assembly.DependencyTablesFolder(), folder);
+    }
+    if (fMade)
+        TreeRemove(parent);
 }
 
-// Whether another thread could take the module mutex now.
-std::string MutexElsewhere()
+// The versioned ProgID the table names gives the class, looked up by the
+// version-independent one in any case. The caller keeps the interface it
+// asked for when the component's initialisation fails; success without the
+// flag is E_UNEXPECTED.
+TEST_F(AssemblyTest, CreationAndInitialisation)
+{
+    TableWrite(TableXml(Dependency("Fake.dll", "1.2", "Korlix.Fake.1", "Korlix.Fake") +
+                        Dependency("U.dll", "1", "Korlix.Unregistered.1", "Korlix.Unregistered")));
+    EXPECT_EQ(Create("Korlix.Fake"), "80004005 none");  // E_FAIL before the loader is initialised
+    ASSERT_TRUE(m_assembly.InitializeCommon());
+    ASSERT_TRUE(m_assembly.InitializeFeature("F", "1.0", "Ctx"));
+    EXPECT_EQ(Create("Korlix.Fake"), "00000000 created F|1.0|Ctx held");
+    EXPECT_EQ(Create("korlix.FAKE", IID_IComponentInit), "00000000 created F|1.0|Ctx held");
+    EXPECT_EQ(Create("Korlix.Fake", IID_IUnknown, {S_OK, VARIANT_FALSE}), "8000FFFF created F|1.0|Ctx held");
+    EXPECT_EQ(Create("Korlix.Fake", IID_IUnknown, {E_ACCESSDENIED}), "80070005 created F|1.0|Ctx held");
+    EXPECT_EQ(Create("Korlix.Fake", IID_IUnknown, {E_ACCESSDENIED, VARIANT_FALSE}), "80070005 created F|1.0|Ctx held");
+    EXPECT_EQ(Create("Korlix.Fake", IID_IUnknown, {S_OK, VARIANT_TRUE, false}), "80004002 created held");
+    EXPECT_EQ(Create("Korlix.Fake", IID_IDispatch), "80004002 created none");  // E_NOINTERFACE
+    EXPECT_EQ(Create("Korlix.Fake", IID_IUnknown, {S_OK, VARIANT_TRUE, true, E_OUTOFMEMORY}), "8007000E none");
+    EXPECT_EQ(Create("Korlix.Other"), "80040111 none");  // CLASS_E_CLASSNOTAVAILABLE
+    EXPECT_EQ(Create("Korlix.Fake.1"), "80040111 none");
+    EXPECT_EQ(Create("Korlix.Unregistered"), "800401F3 none");  // CO_E_CLASSSTRING
+}
+
+// The result of a host's call and whether another thread could take the
+// module mutex after it.
+std::string HostCall(bool fResult)
 {
     char szName[MAX_PATH];
     snprintf(szName, sizeof(szName), "CCAssembly_PID_%08lx_%s_%s", GetCurrentProcessId(), g_szTestModule,
@@ -138,33 +244,31 @@ std::string MutexElsewhere()
             ReleaseMutex(mutex.get());
         state = !mutex ? "missing" : dwWait == WAIT_OBJECT_0 ? "free" : dwWait == WAIT_TIMEOUT ? "held" : "abandoned";
     }).join();
-    return state;
+    return (fResult ? "ok/" : "failed/") + state + " ";
 }
 
 // The program's own loader: DllInitialize holds the mutex until
-// DllUninitialize, nested calls included; a second feature adds to the
-// maps, a failed call keeps them.
+// DllUninitialize, nested calls included, and leaves the feature's name; a
+// second feature adds to the maps, a failed call keeps them.
 TEST_F(AssemblyTest, HostEntryPointsHoldTheModuleMutex)
 {
     TableWrite(TableXml(g_com));
     TableWrite(TableXml(Dependency("Z.dll", "1", "Z.1", "Z"), g_moduleAny, "Ctx", "name=\"G\" version=\"1.0\""),
                "G_1.0.xml");
-    EXPECT_TRUE(DllUninitialize());
-    EXPECT_NE(MutexElsewhere(), "held");
+    EXPECT_NE(HostCall(DllUninitialize()), "ok/held ");
+    std::string calls;
     for (const char* szFeature : {"F", "G", "Unknown"})
     {
-        EXPECT_EQ(DllInitialize(szFeature, "1.0", "Ctx"), *szFeature != 'U') << szFeature;
-        EXPECT_STREQ(g_assembly.FeatureName(), szFeature);
-        EXPECT_EQ(MutexElsewhere(), "held");
-        EXPECT_TRUE(DllUninitialize());
-        EXPECT_EQ(MutexElsewhere(), "free");
+        calls += HostCall(DllInitialize(szFeature, "1.0", "Ctx"));
+        calls += g_assembly.FeatureName() + std::string(" ");
+        calls += HostCall(DllUninitialize());
     }
+    EXPECT_EQ(calls, "ok/held F ok/free ok/held G ok/free failed/held Unknown ok/free ");
     EXPECT_EQ(Maps(true, g_assembly), "COM{" + g_entry + "Z:Z.dll,1,Z.1,Z,C:\\Comp\\Z.dll\\1\\Z.dll;} Win32{}");
-    ASSERT_TRUE(DllInitialize("F", "1.0", "Ctx"));
-    ASSERT_TRUE(DllInitialize("F", "1.0", "Ctx"));
-    EXPECT_TRUE(DllUninitialize());
-    EXPECT_EQ(MutexElsewhere(), "held");
-    EXPECT_TRUE(DllUninitialize());
-    EXPECT_EQ(MutexElsewhere(), "free");
+    calls = HostCall(DllInitialize("F", "1.0", "Ctx"));
+    calls += HostCall(DllInitialize("F", "1.0", "Ctx"));
+    calls += HostCall(DllUninitialize());
+    calls += HostCall(DllUninitialize());
+    EXPECT_EQ(calls, "ok/held ok/held ok/held ok/free ");
 }
 }  // namespace

@@ -5,7 +5,11 @@
 // values are restored when the test ends.
 #include "component/ComponentTestSupport.h"
 #include "support/KorlixProcess.h"
+#include "support/RegValues.h"
+#include "support/TempFiles.h"
 #include "trace/TraceFiles.h"
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <memory>

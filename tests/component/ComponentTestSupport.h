@@ -1,13 +1,6 @@
-// Shared by the tests of the component model: the XML of dependency tables
-// and configuration files, and for the in-process tests a folder of tables
-// of their own, which the registry names for the test.
+// The XML of dependency tables and configuration files for the tests of
+// the component model.
 #pragma once
-
-#include "component/Assembly.h"
-#include "support/RegValues.h"
-#include "support/TempFiles.h"
-
-#include <gtest/gtest.h>
 
 #include <string>
 
@@ -49,22 +42,3 @@ inline std::string Config(const std::string& settings)
     return "<?xml version=\"1.0\"?>\n<configuration>\n<appSettings>\n" + settings +
            "\n</appSettings>\n</configuration>\n";
 }
-
-class ComponentModelTest : public testing::Test
-{
-protected:
-    ComponentModelTest()
-    {
-        m_common.String("DependencyTables", m_tables.Path());
-        m_common.String("ComponentRoot", "C:\\Comp");
-    }
-    // The table of feature F, version 1.0.
-    void TableWrite(const std::string& xml, const std::string& name = "F_1.0.xml") const
-    {
-        FileWrite(m_tables.File(name), xml);
-    }
-
-    CCComApartment m_apartment{COINIT_MULTITHREADED};
-    CTempDir m_tables;
-    CRegValues m_common{"SOFTWARE\\Tervane\\Common"};
-};

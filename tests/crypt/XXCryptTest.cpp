@@ -119,7 +119,6 @@ TEST(RandomRange, NextAfterASeed)
     EXPECT_EQ(Draws(0, 255), "61 14 111 128 161 ");
     EXPECT_EQ(Draws(10, 13), "11 12 13 10 11 ");
     EXPECT_EQ(Draws(5, 5), "5 5 5 5 5 ");
-    EXPECT_EQ(Draws(1000, 1000000), "1061 18422 16215 8040 16521 ");
     EXPECT_EQ(Draws(0, 0xFFFFFFFF), "61 17422 15215 7040 15521 ");
     EXPECT_EQ(Draws(20, 10), "1 0 1 0 1 ");
 }

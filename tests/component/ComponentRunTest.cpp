@@ -33,6 +33,7 @@ std::string Table(const std::string& dependencies, const std::string& version = 
                     "name=\"KorlixTest\" version=\"9.9\"" + more);
 }
 
+// The configuration of the test feature with this context setting.
 std::string TestConfig(const std::string& context = Add("ContextName", "Test"))
 {
     return Config(Add("FeatureName", "KorlixTest") + Add("FeatureVersion", "9.9") + context);
@@ -108,7 +109,7 @@ TEST_F(ComponentRunTest, ProgramExportsTheHostEntryPoints)
     EXPECT_NE(GetProcAddress(program.get(), "DllUninitialize"), nullptr);
 }
 
-// With the installed configuration, values of the registry.
+// The installed configuration, with values of the common key deleted or changed.
 TEST_F(ComponentRunTest, RegistryValues)
 {
     EXPECT_TRUE(Run(m_installed, "", 0,

@@ -1,13 +1,6 @@
-// Shared by the in-process tests of the component model: dependency tables
-// in a folder of their own, which the registry names for the test, and the
-// pieces of their XML.
+// The XML of dependency tables and configuration files for the tests of
+// the component model.
 #pragma once
-
-#include "component/Assembly.h"
-#include "support/RegValues.h"
-#include "support/TempFiles.h"
-
-#include <gtest/gtest.h>
 
 #include <string>
 
@@ -28,7 +21,8 @@ inline std::string Dependency(const std::string& name, const std::string& versio
     return text + "/>";
 }
 
-// A table with one feature, one context and one calling module.
+// A table with one feature, one context and one calling module, the feature
+// and the module given by their attributes.
 inline std::string TableXml(const std::string& dependencies, const std::string& module = g_moduleAny,
                             const std::string& context = "Ctx",
                             const std::string& feature = "name=\"F\" version=\"1.0\"")
@@ -38,21 +32,13 @@ inline std::string TableXml(const std::string& dependencies, const std::string& 
            "\n</dependencies>\n</assemblyIdentity>\n</context>\n</feature>\n</dependencyTable>\n";
 }
 
-class ComponentModelTest : public testing::Test
+inline std::string Add(const std::string& key, const std::string& value)
 {
-protected:
-    ComponentModelTest()
-    {
-        m_common.String("DependencyTables", m_tables.Path());
-        m_common.String("ComponentRoot", "C:\\Comp");
-    }
-    // The table of feature F, version 1.0.
-    void TableWrite(const std::string& xml, const std::string& name = "F_1.0.xml") const
-    {
-        FileWrite(m_tables.File(name), xml);
-    }
+    return "<add key=\"" + key + "\" value=\"" + value + "\"/>";
+}
 
-    CCComApartment m_apartment{COINIT_MULTITHREADED};
-    CTempDir m_tables;
-    CRegValues m_common{"SOFTWARE\\Tervane\\Common"};
-};
+inline std::string Config(const std::string& settings)
+{
+    return "<?xml version=\"1.0\"?>\n<configuration>\n<appSettings>\n" + settings +
+           "\n</appSettings>\n</configuration>\n";
+}

@@ -5,10 +5,7 @@
 #include "support/HexText.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
-#include <vector>
 
 // Characters 17 and 18 of an obfuscated text hold the selector byte.
 constexpr size_t g_nSelectorPos = 16;

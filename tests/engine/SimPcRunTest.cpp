@@ -3,16 +3,12 @@
 // machine state before and after.
 #include "MachineFile.h"
 
-#include "crypt/CryptTestSupport.h"
-#include "crypt/Des.h"
-
 #include "platform/ScopedHandle.h"
 #include "support/KorlixProcess.h"
 #include "support/TempFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <set>
 #include <sstream>
 
@@ -410,96 +406,6 @@ TEST(SimPcStateTest, ArchiveHoldsTheMachineConfiguration)
     EXPECT_EQ("", archive["Passwords.SetupSha256"]);
     EXPECT_EQ(20u, archive["Archive.Created"].size()) << archive["Archive.Created"];
 }
-
-// The obfuscated text of "secret" as the installed program prints it.
-std::string CryptedGet()
-{
-    CKorlixStart start;
-    start.arguments = "/CRYPT=secret";
-    const std::string out = KorlixRun(start).out;
-    const std::string lead = "The encrypted password is: ";
-    size_t nPos = out.find(lead);
-    return nPos == std::string::npos ? std::string() : out.substr(nPos + lead.size(), 34);
-}
-
-// A text with a fitting MAC whose one block deciphers without padding.
-std::string UnpaddedTextMake()
-{
-    uint8_t abKey[CDes::eTripleKeySize] = {};
-    CDes(nullptr, 0, 0, nullptr).DeriveKey(abKey, sizeof(abKey), 0);
-    uint8_t abPadded[16] = {};
-    int32_t nClear = 8;
-    int32_t nPadded = sizeof(abPadded);
-    CDes(abKey, sizeof(abKey), CDes::eModeCipher, nullptr)
-        .Crypt(reinterpret_cast<const uint8_t*>("ABCDEFGH"), &nClear, abPadded, &nPadded, CDes::eEncipher);
-    uint8_t abMac[8] = {};
-    int32_t nBlock = 8;
-    int32_t nMac = sizeof(abMac);
-    CDes(abKey, sizeof(abKey), CDes::eModeCipherMac, nullptr).Crypt(abPadded, &nBlock, abMac, &nMac, CDes::eEncipher);
-    const uint8_t bSelector = 0;
-    return HexText(abMac, 8) + HexText(&bSelector, 1) + HexText(abPadded, 8);
-}
-
-// The lowest bit of one hexadecimal digit of the text flipped.
-std::string DigitChange(std::string text, size_t nPos)
-{
-    const char* szDigits = "0123456789ABCDEF";
-    const char* pDigit = strchr(szDigits, text[nPos]);
-    text[nPos] = pDigit ? szDigits[(pDigit - szDigits) ^ 1] : '0';
-    return text;
-}
-
-struct CPwcCase
-{
-    const char* szName;
-    std::string (*pfnText)(const std::string& crypted);
-    DWORD dwExitCode;
-    const char* szPassword = "secret";  // of the machine
-};
-
-void PrintTo(const CPwcCase& c, std::ostream* os)
-{
-    *os << c.szName;
-}
-
-using SimPcPwcTest = testing::TestWithParam<CPwcCase>;
-
-TEST_P(SimPcPwcTest, CryptedPasswordIsCheckedByTheEngine)
-{
-    static const std::string crypted = CryptedGet();
-    ASSERT_EQ(34u, crypted.size());
-    const CPwcCase& c = GetParam();
-    CSimPc pc(CValues{{"Security.SetupPasswordSha256", Sha256Hex(c.szPassword)}});
-    CKorlixRun run = pc.Run(g_newer + " /PWC=" + c.pfnText(crypted));
-    EXPECT_EQ(c.dwExitCode, run.dwExitCode) << run.out;
-    EXPECT_EQ(c.dwExitCode == 0 ? "1.30" : "1.20", pc.State()["Bios.Version"]);
-    if (c.dwExitCode != 0)
-    {
-        EXPECT_NE(std::string::npos, run.out.find("Error............Invalid password")) << run.out;
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, SimPcPwcTest,
-    testing::Values(CPwcCase{"Genuine", [](const std::string& t) { return t; }, 0},
-                    CPwcCase{"MacChanged", [](const std::string& t) { return DigitChange(t, 3); }, 2},
-                    CPwcCase{"SelectorChanged", [](const std::string& t) { return DigitChange(t, 17); }, 2},
-                    CPwcCase{"CipherChanged", [](const std::string& t) { return DigitChange(t, 30); }, 2},
-                    CPwcCase{"Shortened", [](const std::string& t) { return t.substr(0, 32); }, 2},
-                    CPwcCase{"Lengthened", [](const std::string& t) { return t + "00"; }, 2},
-                    CPwcCase{"NoCipherBlock", [](const std::string& t) { return t.substr(0, 18); }, 2},
-                    CPwcCase{"LowerCase",
-                             [](const std::string& t) {
-                                 std::string lower = t;
-                                 for (char& ch : lower)
-                                     ch = static_cast<char>(tolower(static_cast<unsigned char>(ch)));
-                                 return lower == t ? lower + "X" : lower;
-                             },
-                             2},
-                    CPwcCase{"NotHex", [](const std::string& t) { return "G" + t.substr(1); }, 2},
-                    // The whole block would be the password, were the padding not checked.
-                    CPwcCase{"PaddingDamaged", [](const std::string&) { return UnpaddedTextMake(); }, 2, "ABCDEFGH"}),
-    [](const testing::TestParamInfo<CPwcCase>& info) { return std::string(info.param.szName); });
 
 struct CKillCase
 {

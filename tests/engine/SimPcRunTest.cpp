@@ -355,6 +355,7 @@ struct CMalformedCase
 {
     const char* szName;
     std::string bytes;
+    bool fMissing = false;  // no machine file at all
 };
 
 using SimPcMalformedTest = testing::TestWithParam<CMalformedCase>;
@@ -362,7 +363,10 @@ using SimPcMalformedTest = testing::TestWithParam<CMalformedCase>;
 TEST_P(SimPcMalformedTest, ExecuteFailsAndNothingIsWritten)
 {
     CSimPc pc(CValues{});
-    FileWrite(pc.Machine(), GetParam().bytes);
+    if (GetParam().fMissing)
+        DeleteFileA(pc.Machine().c_str());
+    else
+        FileWrite(pc.Machine(), GetParam().bytes);
     CTempFile record(".rec");
     CKorlixStart start;
     start.arguments = "/UPD /O=" + pc.Dir() + "\\new.bup";
@@ -372,6 +376,7 @@ TEST_P(SimPcMalformedTest, ExecuteFailsAndNothingIsWritten)
     CKorlixRun run = KorlixRun(start);
     EXPECT_EQ(2u, run.dwExitCode);
     EXPECT_EQ(GetParam().bytes, FileBytes(pc.Machine()));
+    EXPECT_EQ(GetParam().fMissing, GetFileAttributesA(pc.Machine().c_str()) == INVALID_FILE_ATTRIBUTES);
     EXPECT_NE(std::string::npos, record.Read().find("error\t")) << record.Read();
 }
 
@@ -379,19 +384,9 @@ INSTANTIATE_TEST_SUITE_P(
     Files, SimPcMalformedTest,
     testing::Values(CMalformedCase{"Truncated", "<Machine><Bios Version=\"1.20\""},
                     CMalformedCase{"NotAMachine", "<?xml version=\"1.0\"?>\n<Other/>\n"}, CMalformedCase{"Empty", ""},
-                    CMalformedCase{"Huge", MachineText({{"System.Filler", std::string(1100000, 'x')}})}),
+                    CMalformedCase{"Huge", MachineText({{"System.Filler", std::string(1100000, 'x')}})},
+                    CMalformedCase{"Missing", "", true}),
     [](const testing::TestParamInfo<CMalformedCase>& info) { return std::string(info.param.szName); });
-
-TEST(SimPcStateTest, MissingMachineFileFailsExecute)
-{
-    CSimPc pc(CValues{});
-    CKorlixStart start;
-    start.arguments = "/UPD";
-    start.environment["DIDEREVE_SCRIPT"] = "";
-    start.environment["DIDEREVE_MACHINE"] = pc.Dir() + "\\none.xml";
-    EXPECT_EQ(2u, KorlixRun(start).dwExitCode);
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((pc.Dir() + "\\none.xml").c_str()));
-}
 
 TEST(SimPcStateTest, ArchiveHoldsTheMachineConfiguration)
 {

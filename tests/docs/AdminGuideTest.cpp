@@ -14,7 +14,6 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <map>
 #include <regex>
 #include <string>
@@ -41,9 +40,7 @@ const std::regex g_stated("& rem (\\d+)(:.*)?$");
 // the programs the guide's script calls: before any test it appends its name
 // and its arguments as one line to the file DOCS_CALLS names, and exits.
 const bool g_fStandIn = [] {
-    char szPath[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, szPath, MAX_PATH);
-    const std::string name = std::regex_replace(szPath, std::regex(".*\\\\|\\.exe$"), "");
+    const std::string name = std::regex_replace(_pgmptr, std::regex(".*\\\\|\\.exe$"), "");
     FILE* pFile = name == "shutdown" || name == "schtasks" ? fopen(getenv("DOCS_CALLS"), "ab") : nullptr;
     if (!pFile)
         return false;
@@ -53,6 +50,8 @@ const bool g_fStandIn = [] {
     ExitProcess(0);
 }();
 
+const std::string g_guide = FileBytes(KORLIX_ADMIN_GUIDE), g_runs = FileBytes(KORLIX_GUIDE_RUNS);
+
 // The parts of a text between separators: its lines by default.
 CRow Split(const std::string& text, const char* szSeparator = "\r*\n")
 {
@@ -60,16 +59,11 @@ CRow Split(const std::string& text, const char* szSeparator = "\r*\n")
     return text.empty() ? CRow() : CRow(std::sregex_token_iterator(text.begin(), text.end(), separator, -1), {});
 }
 
-std::string GuideText()
-{
-    return FileBytes(KORLIX_ADMIN_GUIDE);
-}
-
 // The body rows of the first table whose header starts with this cell: each
 // cell trimmed and without backquotes around it, a `\|` in it as `|`. A
 // table without rows, or with a line before the next empty line that is not
 // a row of the header's cells, fails the test.
-std::vector<CRow> GuideTable(const std::string& header, const std::string& text = GuideText())
+std::vector<CRow> GuideTable(const std::string& header, const std::string& text = g_guide)
 {
     static const std::regex cell("\\|\\s*(`?)((?:\\\\\\||[^|])*?)\\1\\s*(?=\\|)"), bar("\\\\\\|");
     auto cells = [&](const std::string& line) {
@@ -79,15 +73,14 @@ std::vector<CRow> GuideTable(const std::string& header, const std::string& text 
         return cells;
     };
     const CRow lines = Split(text);
-    auto it =
-        std::find_if(lines.begin(), lines.end(), [&](auto& line) { return !line.rfind("| " + header + " |", 0); });
+    auto it = std::find_if(lines.begin(), lines.end(), [&](auto& l) { return !l.rfind("| " + header + " |", 0); });
     const size_t nCells = it == lines.end() ? 0 : cells(*it).size();
     std::vector<CRow> rows;
     for (it += std::min<ptrdiff_t>(2, lines.end() - it); it != lines.end() && !it->empty(); ++it)
-    {
-        rows.push_back(cells(*it));
-        EXPECT_EQ(nCells, rows.back().size()) << *it;
-    }
+        if (cells(*it).size() == nCells)
+            rows.push_back(cells(*it));
+        else
+            ADD_FAILURE() << "not a row of the table " << header << ": " << *it;
     EXPECT_FALSE(rows.empty()) << "the table " << header;
     return rows;
 }
@@ -95,7 +88,7 @@ std::vector<CRow> GuideTable(const std::string& header, const std::string& text 
 // The fenced code blocks: each its language, then its lines.
 std::vector<CRow> GuideBlocks()
 {
-    const CRow parts = Split(GuideText(), "\r?\n```");
+    const CRow parts = Split(g_guide, "\r?\n```");
     std::vector<CRow> blocks;
     for (size_t i = 1; i < parts.size(); i += 2)
         blocks.push_back(Split(parts[i]));
@@ -105,20 +98,6 @@ std::vector<CRow> GuideBlocks()
 bool CodesStated(const CRow& block)
 {
     return std::any_of(block.begin(), block.end(), [](auto& line) { return std::regex_search(line, g_stated); });
-}
-
-// Runs f(0) .. f(n - 1) on nThreads threads.
-void Parallel(size_t n, const std::function<void(size_t)>& f, int nThreads)
-{
-    std::atomic<size_t> nNext{0};
-    std::vector<std::thread> threads;
-    for (int i = 0; i < nThreads; ++i)
-        threads.emplace_back([&] {
-            for (size_t i; (i = nNext++) < n;)
-                f(i);
-        });
-    for (std::thread& thread : threads)
-        thread.join();
 }
 
 // A path in the tests' own folder: a new one, numbered, unless fNew is false.
@@ -146,11 +125,10 @@ std::string Machine(const std::string& change, std::string path = "")
     return path;
 }
 
-// Groups of batch steps typed step after step at prompts of cmd.exe in the
-// tests' folder, with the stand-ins and the installed Korlix first on PATH;
-// nPrompts prompts side by side take the groups in turn. The steps' runs, in
-// the order of the groups: what each printed and its exit code, which must be
-// the one the step states.
+// Groups of batch steps typed at nPrompts prompts of cmd.exe side by side,
+// which take the groups in turn, in the tests' folder with the stand-ins and
+// Korlix first on PATH. Each step's run, in order: what it printed and its
+// exit code, which must be the one the step states.
 std::vector<CStepRun> Prompt(const std::vector<CRow>& groups, size_t nPrompts = 1)
 {
     CRow steps;
@@ -181,7 +159,11 @@ std::vector<CStepRun> Prompt(const std::vector<CRow>& groups, size_t nPrompts = 
                                 ? CStepRun{static_cast<DWORD>(std::stoul(parts[2 * i + 1])), parts[2 * i]}
                                 : CStepRun{9009, run.out + run.err};
     };
-    Parallel(nPrompts, prompt, 2);
+    std::vector<std::thread> threads;
+    for (size_t n = 0; n < nPrompts; ++n)
+        threads.emplace_back(prompt, n);
+    for (std::thread& thread : threads)
+        thread.join();
     std::smatch stated;
     for (size_t i = 0; i < steps.size(); ++i)
         EXPECT_TRUE(!std::regex_search(steps[i], stated, g_stated) || std::stoul(stated[1]) == runs[i].dwCode)
@@ -198,9 +180,7 @@ class CRehearsal : public testing::Environment
     void SetUp() override
     {
         TearDown();
-        char szSelf[MAX_PATH] = "";
-        GetModuleFileNameA(nullptr, szSelf, MAX_PATH);
-        const std::string bin = Temp("bin", false), copy = "copy \"" + std::string(szSelf) + "\" " + bin;
+        const std::string bin = Temp("bin", false), copy = "copy \"" + std::string(_pgmptr) + "\" " + bin;
         Prompt(
             {{"md C:\\BIOS C:\\Archive C:\\Logs " + bin + " & copy \"" KORLIX_MACHINE_DATA "/*.bup\" C:\\BIOS & rem 0",
               copy + "\\shutdown.exe >nul & " + copy + "\\schtasks.exe & rem 0",
@@ -217,11 +197,9 @@ testing::Environment* const g_rehearsal = testing::AddGlobalTestEnvironment(new 
 
 // Each row's example on a machine of its own, with what the text beside it
 // promises: "1.30 flashed" the BIOS version afterwards, "`C:\x.nvux` written"
-// a file that exists (and is removed again). The rows are the commands of
-// the help that /? prints, in its order, and /SYNTAX; the guide names each
-// alias of the help. The exit-code table is the one /E prints, where a line
-// without a code continues the meaning above; each row has a cause and an
-// action.
+// a file (removed again). The rows are the commands that /? prints, and
+// /SYNTAX; the guide names the help's aliases. The exit-code table is the one
+// /E prints (a line without a code continues a meaning), with causes and actions.
 TEST(GuideExamples, CommandTableIsTheHelpsAndGivesTheStatedCodes)
 {
     const std::vector<CRow> rows = GuideTable("Command");
@@ -257,7 +235,7 @@ TEST(GuideExamples, CommandTableIsTheHelpsAndGivesTheStatedCodes)
     EXPECT_EQ(commands, documented);
     int nAliases = 0;
     for (std::sregex_iterator it(aliases.begin(), aliases.end(), alias), end; it != end; ++it, ++nAliases)
-        EXPECT_NE(std::string::npos, GuideText().find("`" + (*it)[1].str())) << (*it)[1] << " is not in the guide";
+        EXPECT_NE(std::string::npos, g_guide.find("`" + (*it)[1].str())) << (*it)[1] << " is not in the guide";
     EXPECT_EQ(15, nAliases);
     std::vector<CRow> program, guide;
     for (std::sregex_iterator it(codes.begin(), codes.end(), code), end; it != end; ++it)
@@ -321,13 +299,11 @@ TEST(GuideExamples, BatchScriptTakesTheStatedBranches)
 {
     std::string script;
     for (const CRow& block : GuideBlocks())
-        for (auto line = block.begin() + 1; block[0] == "bat" && block.at(1) == "@echo off" && line != block.end();
-             ++line)
-            script += *line + "\r\n";
-    const std::string data = FileBytes(KORLIX_GUIDE_RUNS);
-    const std::vector<CRow> rows = GuideTable("State", data);
+        for (size_t i = 1; block[0] == "bat" && block.at(1) == "@echo off" && i < block.size(); ++i)
+            script += block[i] + "\r\n";
+    const std::vector<CRow> rows = GuideTable("State", g_runs);
     std::map<std::string, std::string> lines;  // of the calls
-    for (const CRow& row : GuideTable("Call", data))
+    for (const CRow& row : GuideTable("Call", g_runs))
         lines[row[0]] = row[1];
     std::vector<CRow> states;
     for (size_t i = 0; i < rows.size(); ++i)
@@ -368,11 +344,11 @@ TEST(GuideExamples, PwcTextIsACryptOutputThatOpensThePc)
 {
     const std::regex printed("The encrypted password is: ([0-9A-F]{50})"), pwc("(PWC=|\\$pwc = ')([0-9A-F]+)");
     std::smatch match;
-    std::string crypted = "(no /CRYPT block)", guide = GuideText();
+    std::string crypted = "(no /CRYPT block)";
     for (const CRow& block : GuideBlocks())
         if (block.size() == 3 && block[1] == "Korlix /CRYPT=MySetupPassword")
             crypted = std::regex_match(block[2], match, printed) ? match[1].str() : block[2];
-    for (std::sregex_iterator it(guide.begin(), guide.end(), pwc), end; it != end; ++it)
+    for (std::sregex_iterator it(g_guide.begin(), g_guide.end(), pwc), end; it != end; ++it)
         EXPECT_EQ(crypted, (*it)[2].str());
     const std::string machine =
         Machine("SetupPasswordSha256=\"3ccc55df7e4ed4ebb7a4b2ca9226dc27017ba62575f68a9118d24a1798c9835c\"");
@@ -385,11 +361,11 @@ TEST(GuideExamples, PwcTextIsACryptOutputThatOpensThePc)
 // Every form of the modifier table (its placeholders filled as GuideRuns.md
 // says, one command line per alternative value) passes /SYNTAX with a
 // command that takes it; every line of the refused table gives 4, with
-// /SYNTAX and without. None of them creates the engine: four run at a time.
+// /SYNTAX and without. None of them creates the engine: four prompts run
+// them side by side.
 TEST(GuideExamples, ModifierFormsAreAcceptedAndRefusedLinesRefused)
 {
-    std::vector<std::pair<std::string, DWORD>> cases;
-    const std::vector<CRow> values = GuideTable("Placeholder", FileBytes(KORLIX_GUIDE_RUNS));
+    std::vector<CRow> lines, values = GuideTable("Placeholder", g_runs);
     for (const CRow& row : GuideTable("Modifier"))
         for (std::string form : {row[0], row[1]})
         {
@@ -398,26 +374,20 @@ TEST(GuideExamples, ModifierFormsAreAcceptedAndRefusedLinesRefused)
             const size_t nValue = form.find('=') + 1;  // 0 without a value
             const char* szCommand = form.rfind("/CINP", 0) && form.rfind("/BINP", 0) ? "/UPD " : "/MAKE ";
             for (const std::string& value : Split(form.substr(nValue), "\\|"))
-                cases.emplace_back("/SYNTAX " + (szCommand + form.substr(0, nValue)) + value, 0);
+                lines.push_back({"Korlix /SYNTAX " + (szCommand + form.substr(0, nValue)) + value + " & rem 0"});
         }
     for (const CRow& row : GuideTable("Refused command line"))
     {
         EXPECT_EQ(0u, row[0].rfind("Korlix ", 0)) << row[0];
-        cases.emplace_back(row[0].substr(7), 4);
-        cases.emplace_back("/SYNTAX " + row[0].substr(7), 4);
+        lines.push_back({row[0] + " & rem 4", "Korlix /SYNTAX " + row[0].substr(7) + " & rem 4"});
     }
-    const auto run = [&](size_t i) {
-        CKorlixStart start;
-        start.arguments = cases[i].first;
-        EXPECT_EQ(cases[i].second, KorlixRun(start).dwExitCode) << cases[i].first;
-    };
-    Parallel(cases.size(), run, 4);
+    Prompt(lines, 4);
 }
 
 // Every code block runs in a test above, or GuideRuns.md says why not.
 TEST(GuideExamples, EveryBlockRunsOrSaysWhyNot)
 {
-    const std::vector<CRow> notRun = GuideTable("Block that starts with", FileBytes(KORLIX_GUIDE_RUNS));
+    const std::vector<CRow> notRun = GuideTable("Block that starts with", g_runs);
     for (const CRow& block : GuideBlocks())
     {
         const std::string first = block.size() > 1 ? block[1] : "";

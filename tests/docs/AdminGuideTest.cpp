@@ -41,12 +41,14 @@ const std::regex g_stated("& rem (\\d+)(:.*)?$");
 // and its arguments as one line to the file DOCS_CALLS names, and exits.
 const bool g_fStandIn = [] {
     const std::string name = std::regex_replace(_pgmptr, std::regex(".*\\\\|\\.exe$"), "");
-    FILE* pFile = name == "shutdown" || name == "schtasks" ? fopen(getenv("DOCS_CALLS"), "ab") : nullptr;
-    if (!pFile)
+    if (name != "shutdown" && name != "schtasks")
         return false;
-    fprintf(pFile, "%s %s\n", name.c_str(),
-            std::regex_replace(GetCommandLineA(), std::regex("^(\"[^\"]*\"|\\S+)\\s*"), "").c_str());
-    fclose(pFile);
+    if (FILE* pFile = getenv("DOCS_CALLS") ? fopen(getenv("DOCS_CALLS"), "ab") : nullptr)
+    {
+        const std::regex program("^(\"[^\"]*\"|\\S+)\\s*");
+        fprintf(pFile, "%s %s\n", name.c_str(), std::regex_replace(GetCommandLineA(), program, "").c_str());
+        fclose(pFile);
+    }
     ExitProcess(0);
 }();
 
@@ -128,7 +130,8 @@ std::string Machine(const std::string& change, std::string path = "")
 // Groups of batch steps typed at nPrompts prompts of cmd.exe side by side,
 // which take the groups in turn, in the tests' folder with the stand-ins and
 // Korlix first on PATH. Each step's run, in order: what it printed and its
-// exit code, which must be the one the step states.
+// exit code, which must be the one the step states. (Under Wine, more than
+// two Korlix runs that create the engine at once now and then end with 2.)
 std::vector<CStepRun> Prompt(const std::vector<CRow>& groups, size_t nPrompts = 1)
 {
     CRow steps;

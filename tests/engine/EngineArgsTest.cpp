@@ -5,58 +5,34 @@
 
 namespace
 {
-TEST(EngineArgsTest, SwitchesValuesAndCommand)
+// The command and the switches the engine read, each value as a switch of
+// its own; or why it refused the line.
+std::string Parsed(const std::string& line)
 {
     CEngineArgs args;
     std::string reason;
-    ASSERT_TRUE(args.Parse("/upd /o=\"C:\\a b\\x.bup\" /ov /krlxver=6.22.89.0", reason));
-    EXPECT_EQ("UPD", args.Command());
-    EXPECT_TRUE(args.Has("OV"));
-    EXPECT_FALSE(args.Has("W"));
-    EXPECT_EQ(std::vector<std::string>{"C:\\a b\\x.bup"}, args.Values("O"));
+    if (!args.Parse(line, reason))
+        return "refused: " + reason;
+    std::string text = args.Command();
+    for (const std::string name : {"O", "LF", "WD", "OV", "W", "FRB"})
+    {
+        const std::vector<std::string> values = args.Values(name.c_str());
+        text += values.empty() && args.Has(name.c_str()) ? " " + name : "";
+        for (const std::string& value : values)
+            text += " " + name + "=" + value;
+    }
+    return text;
 }
 
-TEST(EngineArgsTest, TwoValuesInOrder)
+TEST(EngineArgsTest, CommandSwitchesAndValues)
 {
-    CEngineArgs args;
-    std::string reason;
-    ASSERT_TRUE(args.Parse("/BUPINFO /O=a.bup /O=b.bup", reason));
-    EXPECT_EQ((std::vector<std::string>{"a.bup", "b.bup"}), args.Values("O"));
-    EXPECT_EQ("BUPINFO", args.Command());
-}
-
-TEST(EngineArgsTest, AWordThatIsNoSwitchIsRefused)
-{
-    CEngineArgs args;
-    std::string reason;
-    EXPECT_FALSE(args.Parse("/UPD stray", reason));
-    EXPECT_EQ("not a switch: stray", reason);
-}
-
-TEST(EngineArgsTest, LongSpellingsGoByTheShortName)
-{
-    CEngineArgs args;
-    std::string reason;
-    ASSERT_TRUE(args.Parse("/bootorder /O=a.nvux /LogFile=\"C:\\l.log\" /forcereboot /WorkingDirectory=C:\\w", reason));
-    EXPECT_EQ("BO", args.Command());
-    EXPECT_TRUE(args.Has("FRB"));
-    EXPECT_EQ(std::vector<std::string>{"C:\\l.log"}, args.Values("LF"));
-    EXPECT_EQ(std::vector<std::string>{"C:\\w"}, args.Values("WD"));
-}
-
-TEST(EngineArgsTest, ASwitchTheEngineDoesNotTakeIsRefused)
-{
-    CEngineArgs args;
-    std::string reason;
-    EXPECT_FALSE(args.Parse("/AST /systemdata=1", reason));
-    EXPECT_EQ("unknown switch: /systemdata", reason);
-}
-
-TEST(EngineArgsTest, NoCommand)
-{
-    CEngineArgs args;
-    std::string reason;
-    ASSERT_TRUE(args.Parse("/W /krlxver=1", reason));
-    EXPECT_EQ("", args.Command());
+    EXPECT_EQ(Parsed("/upd /o=\"C:\\a b\\x.bup\" /ov /krlxver=6.22.89.0"), "UPD O=C:\\a b\\x.bup OV");
+    EXPECT_EQ(Parsed("/BUPINFO /O=a.bup /O=b.bup"), "BUPINFO O=a.bup O=b.bup");
+    // Long spellings go by the short name.
+    EXPECT_EQ(Parsed("/bootorder /O=a.nvux /LogFile=\"C:\\l.log\" /forcereboot /WorkingDirectory=C:\\w"),
+              "BO O=a.nvux LF=C:\\l.log WD=C:\\w FRB");
+    EXPECT_EQ(Parsed("/W /krlxver=1"), " W");
+    EXPECT_EQ(Parsed("/UPD stray"), "refused: not a switch: stray");
+    EXPECT_EQ(Parsed("/AST /systemdata=1"), "refused: unknown switch: /systemdata");
 }
 }  // namespace

@@ -35,19 +35,33 @@ std::string EnvironmentBlock(const std::map<std::string, std::string>& overrides
     return block + '\0';
 }
 
-// Moves what the pipe holds now into the text. The reads never wait: a
-// process the child started may hold the pipe's write end long after the
-// child ended (Wine's own services, started by the first process of a
-// prefix, are such), and a blocking read would wait for it forever.
-void PipeTake(HANDLE hRead, std::string& text)
+// Moves what the pipe holds now into the text; false once no write end is
+// left and everything is read. The reads never wait on an open pipe: a
+// process the child started may hold its write end long after the child
+// ended (Wine's own services, started by the first process of a prefix, are
+// such), and a blocking read would wait for it forever.
+bool PipeTake(HANDLE hRead, std::string& text)
 {
     char buffer[4096];
     DWORD dwAvailable = 0;
     DWORD dwRead = 0;
-    while (PeekNamedPipe(hRead, nullptr, 0, nullptr, &dwAvailable, nullptr) && dwAvailable &&
-           ReadFile(hRead, buffer, std::min<DWORD>(sizeof(buffer), dwAvailable), &dwRead, nullptr) && dwRead)
+    while (PeekNamedPipe(hRead, nullptr, 0, nullptr, &dwAvailable, nullptr))
+    {
+        if (!dwAvailable)
+            return true;
+        if (!ReadFile(hRead, buffer, std::min<DWORD>(sizeof(buffer), dwAvailable), &dwRead, nullptr) || !dwRead)
+            return false;
         text.append(buffer, dwRead);
+    }
+    // No write end is left, so a read cannot wait: it takes what is still there.
+    while (ReadFile(hRead, buffer, sizeof(buffer), &dwRead, nullptr) && dwRead)
+        text.append(buffer, dwRead);
+    return false;
 }
+
+// After the child ended, how long the output may still take to arrive
+// while a write end stays open.
+constexpr int g_nGraceSteps = 100;  // of 10 ms
 
 // A run that hangs (a fault in the program or the engine) fails its test
 // instead of holding up the suite.
@@ -139,9 +153,10 @@ CKorlixRun KorlixRun(const CKorlixStart& start)
     outWrite.reset();
     errWrite.reset();
     const ULONGLONG ullLimit = GetTickCount64() + g_dwRunLimitMs;
-    for (bool fEnded = false; !fEnded;)
+    bool fEnded = false;
+    for (int nGrace = g_nGraceSteps; nGrace > 0;)
     {
-        fEnded = WaitForSingleObject(process.get(), 5) == WAIT_OBJECT_0;
+        fEnded = fEnded || WaitForSingleObject(process.get(), 5) == WAIT_OBJECT_0;
         if (!fEnded && GetTickCount64() > ullLimit)
         {
             ADD_FAILURE() << cmdLine << " ran longer than " << g_dwRunLimitMs / 1000 << " s and was ended";
@@ -149,8 +164,15 @@ CKorlixRun KorlixRun(const CKorlixStart& start)
             WaitForSingleObject(process.get(), INFINITE);
             fEnded = true;
         }
-        PipeTake(outRead.get(), run.out);
-        PipeTake(errRead.get(), run.err);
+        const bool fOutOpen = PipeTake(outRead.get(), run.out);
+        const bool fErrOpen = PipeTake(errRead.get(), run.err);
+        if (!fOutOpen && !fErrOpen)
+            break;
+        if (fEnded)
+        {
+            --nGrace;
+            Sleep(10);
+        }
     }
     GetExitCodeProcess(process.get(), &run.dwExitCode);
     return run;

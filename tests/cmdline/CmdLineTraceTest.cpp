@@ -48,11 +48,8 @@ std::vector<CTraceCase> CasesRead()
             const bool fLimited =
                 line.size() > strlen(g_szNotElevated) &&
                 line.compare(line.size() - strlen(g_szNotElevated), std::string::npos, g_szNotElevated) == 0;
-            CTraceCase c;
-            c.arguments = line.substr(4, nArrow - 4);
-            c.dwExitCode = std::stoul(line.substr(nArrow + 4));
-            c.fLimited = fLimited;
-            cases.push_back(c);
+            cases.push_back(
+                {line.substr(4, nArrow - 4), std::stoul(line.substr(nArrow + 4)), fLimited, "call\nend\n", ""});
         }
         else if (line.compare(0, 8, "script: ") == 0 && !cases.empty())
         {

@@ -36,32 +36,24 @@ std::string EnvironmentBlock(const std::map<std::string, std::string>& overrides
 }
 
 // Moves what the pipe holds now into the text; false once no write end is
-// left and everything is read. The reads never wait on an open pipe: a
-// process the child started may hold its write end long after the child
-// ended (Wine's own services, started by the first process of a prefix, are
-// such), and a blocking read would wait for it forever.
+// left. The reads never wait on an open pipe: a process the child started
+// may hold its write end long after the child ended (Wine's own services,
+// started by the first process of a prefix, are such), and a blocking read
+// would wait for it forever. Without a write end a read cannot wait, and it
+// takes what is still there.
 bool PipeTake(HANDLE hRead, std::string& text)
 {
     char buffer[4096];
     DWORD dwAvailable = 0;
     DWORD dwRead = 0;
-    while (PeekNamedPipe(hRead, nullptr, 0, nullptr, &dwAvailable, nullptr))
+    const bool fOpen = PeekNamedPipe(hRead, nullptr, 0, nullptr, &dwAvailable, nullptr);
+    while ((!fOpen || dwAvailable) && ReadFile(hRead, buffer, sizeof(buffer), &dwRead, nullptr) && dwRead)
     {
-        if (!dwAvailable)
-            return true;
-        if (!ReadFile(hRead, buffer, std::min<DWORD>(sizeof(buffer), dwAvailable), &dwRead, nullptr) || !dwRead)
-            return false;
         text.append(buffer, dwRead);
+        dwAvailable -= std::min(dwAvailable, dwRead);
     }
-    // No write end is left, so a read cannot wait: it takes what is still there.
-    while (ReadFile(hRead, buffer, sizeof(buffer), &dwRead, nullptr) && dwRead)
-        text.append(buffer, dwRead);
-    return false;
+    return fOpen;
 }
-
-// After the child ended, how long the output may still take to arrive
-// while a write end stays open.
-constexpr int g_nGraceSteps = 100;  // of 10 ms
 
 // A run that hangs (a fault in the program or the engine) fails its test
 // instead of holding up the suite.
@@ -153,8 +145,10 @@ CKorlixRun KorlixRun(const CKorlixStart& start)
     outWrite.reset();
     errWrite.reset();
     const ULONGLONG ullLimit = GetTickCount64() + g_dwRunLimitMs;
+    // After the child ended, its output may take up to a second to arrive
+    // while a write end stays open.
     bool fEnded = false;
-    for (int nGrace = g_nGraceSteps; nGrace > 0;)
+    for (int nGrace = 100; nGrace > 0; nGrace -= fEnded ? 1 : 0)
     {
         fEnded = fEnded || WaitForSingleObject(process.get(), 5) == WAIT_OBJECT_0;
         if (!fEnded && GetTickCount64() > ullLimit)
@@ -165,14 +159,9 @@ CKorlixRun KorlixRun(const CKorlixStart& start)
             fEnded = true;
         }
         const bool fOutOpen = PipeTake(outRead.get(), run.out);
-        const bool fErrOpen = PipeTake(errRead.get(), run.err);
-        if (!fOutOpen && !fErrOpen)
+        if (!PipeTake(errRead.get(), run.err) && !fOutOpen)
             break;
-        if (fEnded)
-        {
-            --nGrace;
-            Sleep(10);
-        }
+        Sleep(fEnded ? 10 : 0);
     }
     GetExitCodeProcess(process.get(), &run.dwExitCode);
     return run;

@@ -114,6 +114,6 @@ INSTANTIATE_TEST_SUITE_P(Runs, CmdLineTraceTest, testing::ValuesIn(g_cases));
 
 TEST(CmdLineTraceCasesTest, AllRead)
 {
-    EXPECT_EQ(17u, g_cases.size());
+    EXPECT_EQ(18u, g_cases.size());
 }
 }  // namespace

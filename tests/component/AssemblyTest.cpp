@@ -10,6 +10,8 @@
 #include "platform/Msc.h"
 #include "support/RegValues.h"
 #include "support/TempFiles.h"
+#include "trace/QuillTrace.h"
+#include "trace/TraceFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -249,9 +251,15 @@ std::string HostCall(bool fResult)
 
 // The program's own loader: DllInitialize holds the mutex until
 // DllUninitialize, nested calls included, and leaves the feature's name; a
-// second feature adds to the maps, a failed call keeps them.
+// second feature adds to the maps, a failed call keeps them. The trace shows
+// what the host passed.
 TEST_F(AssemblyTest, HostEntryPointsHoldTheModuleMutex)
 {
+    CRegValues tracing("Software\\Tervane\\Common\\TracingTest\\Host");
+    tracing.Dword("Trace", 1);
+    tracing.Dword("TraceLevel", 5);
+    tracing.String("TraceFile", m_tables.File("Host.trc"));
+    g_trace.Configure("Host", 0, "Software\\Tervane\\Common\\TracingTest\\");
     TableWrite(TableXml(g_com));
     TableWrite(TableXml(Dependency("Z.dll", "1", "Z.1", "Z"), g_moduleAny, "Ctx", "name=\"G\" version=\"1.0\""),
                "G_1.0.xml");
@@ -270,5 +278,9 @@ TEST_F(AssemblyTest, HostEntryPointsHoldTheModuleMutex)
     calls += HostCall(DllUninitialize());
     calls += HostCall(DllUninitialize());
     EXPECT_EQ(calls, "ok/held ok/held ok/held ok/free ");
+    EXPECT_NE(TraceFileRead(m_tables.File("Host.trc"))
+                  .text.find("\tCCAssembly\tDllInitialize\tEnter\tMethod DllInitialize has been called\tszFeatureName: "
+                             "G szFeatureVersion: 1.0 szContextName: Ctx\r\n"),
+              std::string::npos);
 }
 }  // namespace

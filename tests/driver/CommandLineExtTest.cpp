@@ -12,6 +12,8 @@ namespace
 {
 const std::string g_version = " /krlxver=6.22.89.0";
 constexpr char g_szConsumerKey[] = "SOFTWARE\\Tervane\\Ambrel\\Consumer\\Korlix.exe";
+const std::string g_name(251, 'x');  // with "/LF=" 255 characters, the most that is read
+const std::string g_longest = "/LF=" + g_name, g_longestLine = "/UPD /WD=C:\\w /lf=\"C:\\w\\" + g_name + "\"";
 
 struct CExtensionCase
 {
@@ -44,6 +46,7 @@ INSTANTIATE_TEST_SUITE_P(
     Extensions, ExtensionRunTest,
     testing::Values(CExtensionCase{"QuietSwitch", "/S", "/UPD", 0, "/UPD /S"},
                     CExtensionCase{"TwoSwitches", "/W /OV", "/UPD", 0, "/UPD /W /OV"},
+                    CExtensionCase{"Longest", g_longest.c_str(), "/UPD /WD=C:\\w", 0, g_longestLine.c_str()},
                     CExtensionCase{"QuotedBlank", "/LF=\"my log.txt\"", "/UPD /WD=C:\\work", 0,
                                    "/UPD /WD=C:\\work /lf=\"C:\\work\\my log.txt\""},
                     // A leading blank is taken as it is; the empty first word is a plain parameter.

@@ -1,5 +1,6 @@
 // The rules behind engine texts: case, containment, series and the code
-// before. ConsoleRuns.txt sends each message text as it stands.
+// before. ConsoleRuns.txt sends each message text and action status as it
+// stands.
 #include "driver/ExitFlags.h"
 
 #include <gtest/gtest.h>
@@ -38,6 +39,8 @@ INSTANTIATE_TEST_SUITE_P(
         // 6 to 9: contains, ORed
         CErrTextCase{1, "Error: Missing confirmation(s) for /W", true, 33},
         CErrTextCase{0, "xx Invalid command line yy", true, 4},
+        // the texts of rule 8 and rule 16: the first matching rule wins
+        CErrTextCase{0, "Invalid command line, Invalid file(s) for full update", true, 4},
         // 10, 11: contains, assigned
         CErrTextCase{7, "Ambrel setup awaits reboot", true, 301},
         CErrTextCase{7, "Korlix awaits reboot now", true, 301},
@@ -56,34 +59,4 @@ INSTANTIATE_TEST_SUITE_P(
         CErrTextCase{0, "Accessor EFDMI has wrong version", true, 2},
         // 25: unknown
         CErrTextCase{0, "Something odd happened", false, 0}, CErrTextCase{1, "", false, 1}));
-
-TEST(ErrText2Flag, FirstMatchingRuleWins)
-{
-    // Holds the texts of rule 8 and rule 16; rule 8 comes first.
-    CExitFlags flags;
-    EXPECT_TRUE(flags.ErrText2Flag("Invalid command line, Invalid file(s) for full update"));
-    EXPECT_EQ(flags.Get(), 4u);
-}
-
-struct CActionStatusCase
-{
-    const char* szValue;
-    bool fKnown;
-    uint32_t nAfter;
-};
-
-using ActionStatusTest = testing::TestWithParam<CActionStatusCase>;
-
-TEST_P(ActionStatusTest, SetsTheCode)
-{
-    CExitFlags flags;
-    flags.Set(3);
-    EXPECT_EQ(flags.ActionStatus2Flag(GetParam().szValue), GetParam().fKnown);
-    EXPECT_EQ(flags.Get(), GetParam().nAfter);
-}
-
-INSTANTIATE_TEST_SUITE_P(States, ActionStatusTest,
-                         testing::Values(CActionStatusCase{"POST update action succeeded", true, 0},
-                                         CActionStatusCase{"POST update action skipped", true, 401},
-                                         CActionStatusCase{"post update action failed", false, 3}));
 }  // namespace

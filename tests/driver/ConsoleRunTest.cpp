@@ -157,6 +157,6 @@ TEST(ConsoleRunStreamsTest, KeepTheirOrderInOnePipe)
 
 TEST(ConsoleRunCasesTest, AllRead)
 {
-    EXPECT_EQ(168u, g_cases.size());
+    EXPECT_EQ(169u, g_cases.size());
 }
 }  // namespace

@@ -297,10 +297,11 @@ TEST_P(SimPcCaseTest, StepsThenConsoleLogAndMachine)
         }
         else if (check.compare(0, 4, "log ") == 0 && nColon != std::string::npos)
         {
-            // Every line starts with the date and the time of the run; "(none)": no log was written.
+            // Every line starts with the date and the time of the run; "(none)": no log was written, "!": no such line.
             const std::string log = FileBytes(pc.Dir() + "\\" + check.substr(4, nColon - 4)),
                               line = check.substr(nColon + 2);
             EXPECT_TRUE(line == "(none)" ? log.empty()
+                        : line[0] == '!' ? log.find(" " + line.substr(1) + "\r\n") == std::string::npos
                                          : log.size() > 17 && log.find(" " + line + "\r\n") != std::string::npos &&
                                                log[10] == ' ' && log[17] == ' ')
                 << log;
